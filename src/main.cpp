@@ -1,0 +1,45 @@
+#include <QApplication>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "program/command_line.h"
+#include "program/program.h"
+#include "runtime/qt/qt_backend.h"
+#include "runtime/qt/qt_icons.h"
+
+int main(int argc, char** argv) {
+    using quorvel::CommandLine;
+    const CommandLine command =
+        quorvel::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    switch (command.action) {
+        case CommandLine::Action::ShowHelp:
+        case CommandLine::Action::ShowVersion:
+            std::fputs(command.output.c_str(), stdout);
+            return 0;
+        case CommandLine::Action::Refuse:
+            std::fputs(command.output.c_str(), stderr);
+            return 2;
+        case CommandLine::Action::Run:
+            break;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quorvel"));
+    QApplication::setApplicationVersion(QString::fromLatin1(quorvel::kVersion));
+    QApplication::setDesktopFileName(QStringLiteral("quorvel"));
+    QApplication::setWindowIcon(quorvel::runtime::qt::programIcon());
+
+    quorvel::Program* program = nullptr;
+    quorvel::runtime::qt::QtBackend backend([&program](std::int16_t unloadMode) {
+        if (program != nullptr) {
+            program->requestEnd(unloadMode);
+        }
+    });
+    quorvel::Program quorvel(backend.runtime());
+    program = &quorvel;
+    quorvel.start();
+    const int status = backend.exec();
+    program = nullptr;
+    return status;
+}

@@ -1,0 +1,63 @@
+#include "menu/file_menu.h"
+
+#include <vector>
+
+#include "menu/help_path.h"
+#include "program/module1.h"
+#include "tray/form1.h"
+
+namespace quorvel::menu {
+
+FileMenu::FileMenu(Module1& module, runtime::Runtime& runtime)
+    : module_(module), runtime_(runtime) {
+    using runtime::kSeparatorCaption;
+    std::vector<runtime::MenuItem> items{
+        {"Url1", "URL 1", [this] { Url1_Click(); }},
+        {"Url2", "URL 2", [this] { Url2_Click(); }},
+        {"Url3", "URL 3", [this] { Url3_Click(); }},
+        {"Url4", "URL 4", [this] { Url4_Click(); }},
+        {"Url5", "URL 5", [this] { Url5_Click(); }},
+        {"menuLine1", kSeparatorCaption, nullptr},
+        {"EditURL", "URL編集", [this] { EditURL_Click(); }},
+        {"ShowInfo", "ヘルプ", [this] { ShowInfo_Click(); }},
+        {"menuLine3", kSeparatorCaption, nullptr},
+        {"QuitMe", "終了", [this] { QuitMe_Click(); }},
+    };
+    menu_ = runtime_.windows.createMenu(std::move(items));
+}
+
+void FileMenu::SetUrlMenu() {
+    for (std::size_t i = 0; i < bookmarks::kBookmarkCount; ++i) {
+        menu_->setCaption(i, module_.UrlTitle[i]);
+    }
+}
+
+void FileMenu::popup() {
+    menu_->popup();
+}
+
+std::string FileMenu::caption(std::size_t item) const {
+    return menu_->caption(item);
+}
+
+void FileMenu::openBookmark(std::size_t index) {
+    runtime_.shell.open(module_.UrlAddress[index]);
+}
+
+void FileMenu::EditURL_Click() {
+    // The bookmark editor arrives in a later step.
+}
+
+void FileMenu::ShowInfo_Click() {
+    const auto& system = runtime_.system;
+    runtime_.shell.open(helpPath(system.applicationFolder(), system.pathSeparator()));
+}
+
+void FileMenu::QuitMe_Click() {
+    if (const auto form = module_.Form1) {
+        form->unload();
+    }
+    module_.Form1.reset();
+}
+
+}  // namespace quorvel::menu

@@ -1,0 +1,33 @@
+#include "program/command_line.h"
+
+namespace quorvel {
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: quorvel [--help | --version]\n"
+    "\n"
+    "Quorvel lives in the system tray. Right press on its icon: your five bookmarks,\n"
+    "URL編集 (edit them), ヘルプ (help) and 終了 (quit). Left press: your private folder.\n"
+    "\n"
+    "  --help     show this text and exit\n"
+    "  --version  show the version and exit\n";
+
+}  // namespace
+
+CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
+    using Action = CommandLine::Action;
+    if (arguments.empty()) {
+        return {Action::Run, {}};
+    }
+    if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
+        return {Action::ShowHelp, kUsage};
+    }
+    if (arguments.size() == 1 && arguments[0] == "--version") {
+        return {Action::ShowVersion, std::string("Quorvel ") + kVersion + "\n"};
+    }
+    return {Action::Refuse, "quorvel: unexpected argument '" + arguments[0] +
+                                "'\nTry 'quorvel --help' for more information.\n"};
+}
+
+}  // namespace quorvel

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <memory>
+
+#include "bookmarks/bookmark_table.h"
+#include "runtime/notify_icon_data.h"
+
+namespace quorvel {
+
+namespace tray {
+class Form1;
+}
+namespace bookmarks {
+class frmUrlEdit;
+}
+
+// The program-wide state: the bookmark table, the tray record and the references to the one
+// instance of each window. The program makes one; each test makes its own.
+struct Module1 : bookmarks::BookmarkTable {
+    runtime::NotifyIconData TrayIcon{};
+    std::shared_ptr<tray::Form1> Form1;
+    std::shared_ptr<bookmarks::frmUrlEdit> frmUrlEdit;
+};
+
+}  // namespace quorvel

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+namespace quorvel::runtime {
+
+inline constexpr const char* kSeparatorCaption = "-";
+
+struct MenuItem {
+    std::string name;
+    std::string caption;  // "-" makes a separator
+    std::function<void()> onClick;
+
+    bool isSeparator() const { return caption == kSeparatorCaption; }
+};
+
+class PopupMenu {
+  public:
+    virtual ~PopupMenu() = default;
+    virtual void setCaption(std::size_t item, const std::string& caption) = 0;
+    virtual std::string caption(std::size_t item) const = 0;
+    // Shows the items at the mouse pointer and returns when the menu is dismissed; the chosen
+    // item's handler has run by then.
+    virtual void popup() = 0;
+};
+
+}  // namespace quorvel::runtime

@@ -1,0 +1,30 @@
+#include "runtime/qt/qt_backend.h"
+
+#include <QApplication>
+#include <QSessionManager>
+
+#include "runtime/form.h"
+
+namespace quorvel::runtime::qt {
+
+QtBackend::QtBackend(std::function<void(std::int16_t)> onEndRequested)
+    : onEndRequested_(std::move(onEndRequested)),
+      signals_([this](int) { onEndRequested_(vbAppTaskManager); }) {
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    auto* app = qApp;
+    QObject::connect(app, &QGuiApplication::commitDataRequest, app,
+                     [this](QSessionManager&) { onEndRequested_(vbAppWindows); });
+    // Started at login by autostart; the session must not start a second copy.
+    QObject::connect(app, &QGuiApplication::saveStateRequest, app, [](QSessionManager& manager) {
+        manager.setRestartHint(QSessionManager::RestartNever);
+    });
+}
+
+int QtBackend::exec() {
+    if (forms_.empty()) {
+        return 0;
+    }
+    return QApplication::exec();
+}
+
+}  // namespace quorvel::runtime::qt

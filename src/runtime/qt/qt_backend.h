@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "runtime/form_registry.h"
+#include "runtime/qt/qt_event_loop.h"
+#include "runtime/qt/qt_message_box.h"
+#include "runtime/qt/qt_settings_store.h"
+#include "runtime/qt/qt_shell.h"
+#include "runtime/qt/qt_system_info.h"
+#include "runtime/qt/qt_tray_area.h"
+#include "runtime/qt/qt_window_system.h"
+#include "runtime/qt/termination_signals.h"
+#include "runtime/runtime.h"
+
+namespace quorvel::runtime::qt {
+
+// Every port on Qt. Needs a QApplication; reports the system's requests to end the program (a
+// termination signal, the end of the session) with the unload mode that fits them.
+class QtBackend {
+  public:
+    explicit QtBackend(std::function<void(std::int16_t unloadMode)> onEndRequested);
+
+    Runtime& runtime() { return runtime_; }
+    // Runs the event loop until the last window is unloaded.
+    int exec();
+
+  private:
+    QtEventLoop loop_;
+    FormRegistry forms_{loop_};
+    QtWindowSystem windows_;
+    QtTrayArea tray_{forms_};
+    QtMessageBox messageBox_;
+    QtSettingsStore settings_;
+    QtShell shell_;
+    QtSystemInfo system_;
+    Runtime runtime_{windows_, tray_, messageBox_, settings_, shell_, system_, forms_};
+    std::function<void(std::int16_t)> onEndRequested_;
+    TerminationSignals signals_;
+};
+
+}  // namespace quorvel::runtime::qt

@@ -1,0 +1,94 @@
+#include "runtime/qt/qt_form_widget.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+#include <vector>
+
+#include "runtime/qt/qt_icons.h"
+#include "runtime/qt/qt_text.h"
+#include "runtime/qt/twips.h"
+
+namespace quorvel::runtime::qt {
+
+namespace {
+
+QWidget* makeControl(const ControlDescription& control, QWidget* parent,
+                     const std::function<void(const std::string&, int)>& onClick) {
+    switch (control.kind) {
+        case ControlKind::Label:
+            return new QLabel(toQt(control.caption), parent);
+        case ControlKind::TextBox:
+            return new QLineEdit(parent);
+        case ControlKind::Button: {
+            auto* button = new QPushButton(toQt(control.caption), parent);
+            // Enter and Esc stay unbound.
+            button->setAutoDefault(false);
+            button->setDefault(false);
+            QObject::connect(
+                button, &QPushButton::clicked, parent,
+                [onClick, name = control.name, index = control.index] { onClick(name, index); });
+            return button;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+QtFormWidget::QtFormWidget(const FormDescription& description, double dotsPerInch,
+                           std::function<void(const std::string&, int)> onClick,
+                           std::function<void()> onClose)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint),
+      onClose_(std::move(onClose)) {
+    const auto px = [dotsPerInch](int twips) { return twipsToPixels(twips, dotsPerInch); };
+    setWindowTitle(toQt(description.caption));
+    setWindowIcon(programIcon());
+    setFixedSize(px(description.clientWidth), px(description.clientHeight));
+
+    // Created in tab order, so that a later box covers an earlier label where they overlap.
+    std::vector<const ControlDescription*> ordered;
+    for (const auto& control : description.controls) {
+        ordered.push_back(&control);
+    }
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](auto* a, auto* b) { return a->tabIndex < b->tabIndex; });
+    QWidget* previous = nullptr;
+    for (const auto* control : ordered) {
+        QWidget* widget = makeControl(*control, this, onClick);
+        widget->setObjectName(toQt(control->name));
+        widget->setGeometry(px(control->left), px(control->top), px(control->width),
+                            px(control->height));
+        controls_[{control->name, control->index}] = widget;
+        if (control->kind == ControlKind::Label) {
+            widget->setFocusPolicy(Qt::NoFocus);
+            widget->lower();
+            continue;
+        }
+        widget->setFocusPolicy(Qt::StrongFocus);
+        if (previous == nullptr) {
+            firstInTabOrder_ = widget;
+        } else {
+            QWidget::setTabOrder(previous, widget);
+        }
+        previous = widget;
+    }
+}
+
+QWidget* QtFormWidget::control(const std::string& name, int index) const {
+    const auto found = controls_.find({name, index});
+    return found == controls_.end() ? nullptr : found->second;
+}
+
+void QtFormWidget::closeEvent(QCloseEvent* event) {
+    // The form decides; unloading it destroys this widget, which must not happen inside its own
+    // event handler.
+    event->ignore();
+    QTimer::singleShot(0, this, [this] { onClose_(); });
+}
+
+}  // namespace quorvel::runtime::qt

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QMenu>
+#include <memory>
+#include <vector>
+
+#include "runtime/popup_menu.h"
+
+namespace quorvel::runtime::qt {
+
+class QtPopupMenu final : public PopupMenu {
+  public:
+    explicit QtPopupMenu(std::vector<MenuItem> items);
+    ~QtPopupMenu() override;
+
+    void setCaption(std::size_t item, const std::string& caption) override;
+    std::string caption(std::size_t item) const override;
+    void popup() override;
+
+    // The menu as Qt shows it; built on first use.
+    QMenu& menu();
+
+  private:
+    std::vector<MenuItem> items_;
+    std::unique_ptr<QMenu> menu_;
+    std::vector<QAction*> actions_;
+};
+
+}  // namespace quorvel::runtime::qt

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QSocketNotifier>
+#include <functional>
+#include <memory>
+
+namespace quorvel::runtime::qt {
+
+// SIGTERM, SIGINT and SIGHUP, delivered on the event loop: the handler only writes the signal's
+// number into a pipe that the loop watches.
+class TerminationSignals {
+  public:
+    explicit TerminationSignals(std::function<void(int)> onSignal);
+    ~TerminationSignals();
+    TerminationSignals(const TerminationSignals&) = delete;
+    TerminationSignals& operator=(const TerminationSignals&) = delete;
+
+  private:
+    void drain();
+
+    std::function<void(int)> onSignal_;
+    int fds_[2] = {-1, -1};
+    std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+}  // namespace quorvel::runtime::qt

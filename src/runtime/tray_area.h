@@ -1,0 +1,16 @@
+#pragma once
+
+#include "runtime/notify_icon_data.h"
+
+namespace quorvel::runtime {
+
+// The notification area. Each mouse event over an added icon is sent to the record's window as
+// its callback message, with the icon's id as wParam and the mouse message as lParam.
+class TrayArea {
+  public:
+    virtual ~TrayArea() = default;
+    virtual void add(const NotifyIconData& record) = 0;
+    virtual void remove(const NotifyIconData& record) = 0;
+};
+
+}  // namespace quorvel::runtime

@@ -1,0 +1,55 @@
+#include "tray/form1.h"
+
+#include "bookmarks/bookmark_store.h"
+#include "program/module1.h"
+#include "runtime/mouse_messages.h"
+#include "tray/mouse_message_decoding.h"
+#include "tray/tray_icon_record.h"
+
+namespace quorvel::tray {
+
+Form1::Form1(Module1& module, runtime::Runtime& runtime)
+    : runtime::Form(runtime, runtime::FormDescription{"Form1", 0, 0, {}}),
+      FileMenu(module, runtime),
+      module_(module) {}
+
+void Form1::Form_Load() {
+    setVisible(false);
+    module_.TrayIcon = makeTrayIconRecord(hWnd(), icon());
+    runtime().tray.add(module_.TrayIcon);
+    LoadUrlFromReg();
+    SetUrlMenu();
+}
+
+void Form1::Form_MouseDown(std::int16_t /*Button*/, std::int16_t /*Shift*/, float X, float /*Y*/) {
+    const std::int32_t message =
+        recoverMouseMessage(X, scaleMode(), runtime().windows.twipsPerPixelX());
+    switch (message) {
+        case runtime::WM_RBUTTONDOWN:
+            runtime().windows.setForegroundWindow(hWnd());
+            FileMenu.popup();
+            break;
+        default:
+            break;
+    }
+}
+
+void Form1::Form_QueryUnload(std::int16_t& /*Cancel*/, std::int16_t /*UnloadMode*/) {
+    SaveUrlToReg();
+    runtime().tray.remove(module_.TrayIcon);
+}
+
+void Form1::Form_Unload(std::int16_t& /*Cancel*/) {
+    module_.Form1.reset();
+}
+
+void Form1::SaveUrlToReg() {
+    bookmarks::saveBookmarks(module_, runtime().settings, runtime().messageBox,
+                             kQuitSaveErrorTitle);
+}
+
+void Form1::LoadUrlFromReg() {
+    bookmarks::LoadUrlFromReg(module_, runtime().settings);
+}
+
+}  // namespace quorvel::tray

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "menu/file_menu.h"
+#include "runtime/form.h"
+
+namespace quorvel {
+struct Module1;
+}
+
+namespace quorvel::tray {
+
+inline constexpr const char* kQuitSaveErrorTitle = "Quorvel 終了エラー";
+
+// The hidden main window: it owns the tray icon and the popup menu, and its load and unload
+// are the program's start-up and shut-down.
+class Form1 : public runtime::Form {
+  public:
+    Form1(Module1& module, runtime::Runtime& runtime);
+
+    void SetUrlMenu() { FileMenu.SetUrlMenu(); }
+    void SaveUrlToReg();
+
+    std::string UserName;
+    std::string PrivateFolder;
+    menu::FileMenu FileMenu;
+
+  protected:
+    void Form_Load() override;
+    void Form_MouseDown(std::int16_t Button, std::int16_t Shift, float X, float Y) override;
+    void Form_QueryUnload(std::int16_t& Cancel, std::int16_t UnloadMode) override;
+    void Form_Unload(std::int16_t& Cancel) override;
+
+  private:
+    void LoadUrlFromReg();
+
+    Module1& module_;
+};
+
+}  // namespace quorvel::tray
