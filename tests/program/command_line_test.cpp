@@ -1,0 +1,28 @@
+#include "program/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace quorvel {
+namespace {
+
+using Action = CommandLine::Action;
+
+TEST(CommandLine, RunsWithNoArgumentsAndAnswersHelpAndVersion) {
+    EXPECT_EQ(parseCommandLine({}).action, Action::Run);
+    EXPECT_EQ(parseCommandLine({"--version"}).output, "Quorvel 2.00\n");
+    const CommandLine help = parseCommandLine({"--help"});
+    EXPECT_EQ(help.action, Action::ShowHelp);
+    EXPECT_NE(help.output.find("Usage: quorvel"), std::string::npos);
+}
+
+TEST(CommandLine, RefusesAnythingElseNamingTheArgument) {
+    for (const auto& arguments : std::vector<std::vector<std::string>>{
+             {"--bogus"}, {"http://x"}, {"--help", "--version"}, {""}, {"-platform"}}) {
+        const CommandLine parsed = parseCommandLine(arguments);
+        EXPECT_EQ(parsed.action, Action::Refuse);
+        EXPECT_NE(parsed.output.find("'" + arguments[0] + "'"), std::string::npos);
+    }
+}
+
+}  // namespace
+}  // namespace quorvel

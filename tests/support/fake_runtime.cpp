@@ -1,0 +1,211 @@
+#include "support/fake_runtime.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace quorvel::testing {
+
+class FakeRuntime::Menu final : public runtime::PopupMenu {
+  public:
+    Menu(FakeRuntime& fake, std::vector<runtime::MenuItem> items)
+        : fake_(fake), items_(std::move(items)) {}
+    ~Menu() override {
+        if (fake_.lastMenu_ == this) {
+            fake_.lastMenu_ = nullptr;
+        }
+    }
+
+    void setCaption(std::size_t item, const std::string& caption) override {
+        fake_.log.push_back("menu.caption " + std::to_string(item) + " " + caption);
+        items_.at(item).caption = caption;
+    }
+    std::string caption(std::size_t item) const override { return items_.at(item).caption; }
+
+    void popup() override {
+        fake_.log.push_back("menu.popup");
+        ++fake_.popups;
+        if (fake_.menuChoices_.empty()) {
+            return;
+        }
+        const std::string choice = fake_.menuChoices_.front();
+        fake_.menuChoices_.pop_front();
+        const auto found = std::find_if(items_.begin(), items_.end(),
+                                        [&](const auto& item) { return item.name == choice; });
+        if (found == items_.end() || found->isSeparator()) {
+            throw std::logic_error("no menu item to choose named " + choice);
+        }
+        const auto handler = found->onClick;
+        handler();
+    }
+
+  private:
+    FakeRuntime& fake_;
+    std::vector<runtime::MenuItem> items_;
+};
+
+class FakeRuntime::NativeWindowImpl final : public runtime::NativeWindow {
+  public:
+    NativeWindowImpl(FakeRuntime& fake, Window state, runtime::WindowEvents& events)
+        : fake_(fake), state_(std::move(state)), events_(events) {
+        fake_.windows_.push_back(this);
+    }
+    ~NativeWindowImpl() override {
+        fake_.log.push_back("window.destroy " + state_.description.caption);
+        std::erase(fake_.windows_, this);
+    }
+
+    runtime::WindowHandle handle() const override { return state_.handle; }
+    runtime::IconHandle icon() const override { return 7; }
+    void setVisible(bool visible) override {
+        fake_.log.push_back("window.visible " + state_.description.caption + " " +
+                            (visible ? "1" : "0"));
+        state_.visible = visible;
+        if (visible) {
+            ++state_.timesShown;
+        }
+    }
+    std::string text(const std::string& control, int index) const override {
+        const auto found = state_.texts.find({control, index});
+        return found == state_.texts.end() ? std::string() : found->second;
+    }
+    void setText(const std::string& control, int index, const std::string& text) override {
+        state_.texts[{control, index}] = text;
+    }
+
+    Window& state() { return state_; }
+    runtime::WindowEvents& events() { return events_; }
+
+  private:
+    FakeRuntime& fake_;
+    Window state_;
+    runtime::WindowEvents& events_;
+};
+
+FakeRuntime::FakeRuntime()
+    : forms_(*this), runtime_{*this, *this, *this, *this, *this, *this, forms_} {}
+
+FakeRuntime::~FakeRuntime() = default;
+
+void FakeRuntime::pressIcon(std::uint32_t mouseMessage) {
+    if (!trayIcon) {
+        throw std::logic_error("no icon in the tray");
+    }
+    forms_.send(trayIcon->hWnd, trayIcon->uCallbackMessage, trayIcon->uID, mouseMessage);
+}
+
+void FakeRuntime::chooseFromTrayMenu(const std::string& itemName) {
+    chooseOnNextPopup(itemName);
+    pressIcon(516);
+}
+
+std::string FakeRuntime::menuCaption(std::size_t index) const {
+    return lastMenu_ ? lastMenu_->caption(index) : std::string();
+}
+
+FakeRuntime::Window* FakeRuntime::windowTitled(const std::string& caption) {
+    for (auto* window : windows_) {
+        if (window->state().description.caption == caption) {
+            return &window->state();
+        }
+    }
+    return nullptr;
+}
+
+void FakeRuntime::type(Window& window, const std::string& control, int index,
+                       const std::string& text) {
+    window.texts[{control, index}] = text;
+}
+
+void FakeRuntime::click(Window& window, const std::string& control, int index) {
+    for (auto* native : windows_) {
+        if (&native->state() == &window) {
+            native->events().controlClicked(control, index);
+            return;
+        }
+    }
+    throw std::logic_error("no such window");
+}
+
+void FakeRuntime::closeByTitleBar(Window& window) {
+    for (auto* native : windows_) {
+        if (&native->state() == &window) {
+            native->events().closeRequested();
+            return;
+        }
+    }
+    throw std::logic_error("no such window");
+}
+
+void FakeRuntime::quit() {
+    log.push_back("loop.quit");
+    loopEnded = true;
+}
+
+std::unique_ptr<runtime::NativeWindow> FakeRuntime::createWindow(
+    const runtime::FormDescription& description, runtime::WindowEvents& events) {
+    log.push_back("window.create " + description.caption);
+    Window state;
+    state.description = description;
+    state.handle = nextHandle_++;
+    return std::make_unique<NativeWindowImpl>(*this, std::move(state), events);
+}
+
+std::unique_ptr<runtime::PopupMenu> FakeRuntime::createMenu(std::vector<runtime::MenuItem> items) {
+    auto menu = std::make_unique<Menu>(*this, std::move(items));
+    lastMenu_ = menu.get();
+    return menu;
+}
+
+void FakeRuntime::setForegroundWindow(runtime::WindowHandle window) {
+    log.push_back("foreground " + std::to_string(window));
+}
+
+void FakeRuntime::add(const runtime::NotifyIconData& record) {
+    log.push_back("tray.add");
+    ++trayAdds;
+    trayIcon = record;
+}
+
+void FakeRuntime::remove(const runtime::NotifyIconData& record) {
+    log.push_back("tray.remove");
+    ++trayRemoves;
+    if (trayIcon && trayIcon->hWnd == record.hWnd && trayIcon->uID == record.uID) {
+        trayIcon.reset();
+    }
+}
+
+void FakeRuntime::show(const std::string& text, int style, const std::string& title) {
+    log.push_back("messagebox " + title);
+    messages.push_back({text, style, title});
+}
+
+std::string FakeRuntime::get(const std::string& application, const std::string& section,
+                             const std::string& key, const std::string& fallback) {
+    log.push_back("store.get " + key);
+    const auto found = store.find(storeKey(application, section, key));
+    return found == store.end() ? fallback : found->second;
+}
+
+bool FakeRuntime::save(const std::string& application, const std::string& section,
+                       const runtime::SettingsEntries& entries) {
+    std::string keys;
+    for (const auto& [key, value] : entries) {
+        keys += (keys.empty() ? "" : ",") + key;
+    }
+    if (!storeWritable) {
+        log.push_back("store.save failed");
+        return false;
+    }
+    log.push_back("store.save " + keys);
+    for (const auto& [key, value] : entries) {
+        store[storeKey(application, section, key)] = value;
+    }
+    return true;
+}
+
+void FakeRuntime::open(const std::string& target) {
+    log.push_back("open " + target);
+    opened.push_back(target);
+}
+
+}  // namespace quorvel::testing
