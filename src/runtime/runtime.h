@@ -1,6 +1,8 @@
 #pragma once
 
+#include "runtime/desktop_windows.h"
 #include "runtime/event_loop.h"
+#include "runtime/file_system.h"
 #include "runtime/form_registry.h"
 #include "runtime/message_box.h"
 #include "runtime/settings_store.h"
@@ -19,6 +21,8 @@ struct Runtime {
     SettingsStore& settings;
     Shell& shell;
     SystemInfo& system;
+    FileSystem& files;
+    DesktopWindows& desktop;
     FormRegistry& forms;
 };
 

@@ -1,6 +1,7 @@
 #include "tray/form1.h"
 
 #include "bookmarks/bookmark_store.h"
+#include "folder/private_folder.h"
 #include "program/module1.h"
 #include "runtime/mouse_messages.h"
 #include "tray/mouse_message_decoding.h"
@@ -19,12 +20,18 @@ void Form1::Form_Load() {
     runtime().tray.add(module_.TrayIcon);
     LoadUrlFromReg();
     SetUrlMenu();
+    UserName = folder::userNameOf(runtime().system);
+    PrivateFolder = folder::privateFolderPath(runtime().system.applicationFolder(), UserName,
+                                              runtime().system.pathSeparator());
 }
 
 void Form1::Form_MouseDown(std::int16_t /*Button*/, std::int16_t /*Shift*/, float X, float /*Y*/) {
     const std::int32_t message =
         recoverMouseMessage(X, scaleMode(), runtime().windows.twipsPerPixelX());
     switch (message) {
+        case runtime::WM_LBUTTONDOWN:
+            folder::openPrivateFolder(PrivateFolder, runtime());
+            break;
         case runtime::WM_RBUTTONDOWN:
             runtime().windows.setForegroundWindow(hWnd());
             FileMenu.popup();
@@ -40,7 +47,16 @@ void Form1::Form_QueryUnload(std::int16_t& /*Cancel*/, std::int16_t /*UnloadMode
 }
 
 void Form1::Form_Unload(std::int16_t& /*Cancel*/) {
+    // Closing the folder's window is a courtesy: whatever goes wrong, the shut-down goes on.
+    try {
+        runtime().desktop.closeWindowTitled(UserName);
+    } catch (...) {
+    }
     module_.Form1.reset();
+}
+
+bool Form1::FileExists() const {
+    return folder::FileExists(PrivateFolder, runtime().files);
 }
 
 void Form1::SaveUrlToReg() {

@@ -22,6 +22,7 @@ class Form1 : public runtime::Form {
 
     void SetUrlMenu() { FileMenu.SetUrlMenu(); }
     void SaveUrlToReg();
+    bool FileExists() const;
 
     std::string UserName;
     std::string PrivateFolder;

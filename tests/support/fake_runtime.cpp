@@ -82,7 +82,7 @@ class FakeRuntime::NativeWindowImpl final : public runtime::NativeWindow {
 };
 
 FakeRuntime::FakeRuntime()
-    : forms_(*this), runtime_{*this, *this, *this, *this, *this, *this, forms_} {}
+    : forms_(*this), runtime_{*this, *this, *this, *this, *this, *this, *this, *this, forms_} {}
 
 FakeRuntime::~FakeRuntime() = default;
 
@@ -206,6 +206,34 @@ bool FakeRuntime::save(const std::string& application, const std::string& sectio
 void FakeRuntime::open(const std::string& target) {
     log.push_back("open " + target);
     opened.push_back(target);
+}
+
+std::optional<runtime::PathInfo> FakeRuntime::examine(const std::string& path) const {
+    const auto found = paths.find(path);
+    return found == paths.end() ? std::nullopt : std::optional(found->second);
+}
+
+bool FakeRuntime::createPrivateDirectory(const std::string& path) {
+    if (!directoriesCreatable || paths.count(path) != 0) {
+        log.push_back("mkdir failed " + path);
+        return false;
+    }
+    log.push_back("mkdir " + path);
+    paths[path] = {runtime::PathInfo::Kind::Directory, true};
+    return true;
+}
+
+bool FakeRuntime::closeWindowTitled(const std::string& title) {
+    log.push_back("close-window " + title);
+    if (desktopFails) {
+        throw std::runtime_error("no display");
+    }
+    const auto found = std::find(windowTitles.begin(), windowTitles.end(), title);
+    if (found == windowTitles.end()) {
+        return false;
+    }
+    windowTitles.erase(found);
+    return true;
 }
 
 }  // namespace quorvel::testing

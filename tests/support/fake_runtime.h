@@ -19,7 +19,9 @@ class FakeRuntime final : private runtime::EventLoop,
                           private runtime::MessageBox,
                           private runtime::SettingsStore,
                           private runtime::Shell,
-                          private runtime::SystemInfo {
+                          private runtime::SystemInfo,
+                          private runtime::FileSystem,
+                          private runtime::DesktopWindows {
   public:
     struct Message {
         std::string text;
@@ -49,6 +51,10 @@ class FakeRuntime final : private runtime::EventLoop,
     std::string applicationFolder_ = "/opt/Quorvel";
     std::optional<std::string> userName_ = "taro";
     int twipsPerPixel = 15;
+    std::map<std::string, runtime::PathInfo> paths;  // what exists on disk
+    bool directoriesCreatable = true;
+    std::vector<std::string> windowTitles;  // other programs' top-level windows
+    bool desktopFails = false;              // the desktop throws on any request
 
     // --- the user ---
     // A press over the tray icon: the callback message goes to the icon's window.
@@ -98,6 +104,11 @@ class FakeRuntime final : private runtime::EventLoop,
     std::string applicationFolder() const override { return applicationFolder_; }
     std::optional<std::string> userName() const override { return userName_; }
     char pathSeparator() const override { return '/'; }
+    // FileSystem
+    std::optional<runtime::PathInfo> examine(const std::string& path) const override;
+    bool createPrivateDirectory(const std::string& path) override;
+    // DesktopWindows
+    bool closeWindowTitled(const std::string& title) override;
 
     runtime::FormRegistry forms_;
     runtime::Runtime runtime_;

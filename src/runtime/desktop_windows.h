@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+namespace quorvel::runtime {
+
+// Other programs' top-level windows.
+class DesktopWindows {
+  public:
+    virtual ~DesktopWindows() = default;
+    // Activates the first top-level window whose title is exactly `title` and asks it to close.
+    // False when there is none or the desktop offers no way to do it.
+    virtual bool closeWindowTitled(const std::string& title) = 0;
+};
+
+}  // namespace quorvel::runtime

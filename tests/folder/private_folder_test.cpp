@@ -1,0 +1,111 @@
+#include "folder/private_folder.h"
+
+#include <gmock/gmock.h>
+
+#include "support/program_fixture.h"
+#include "tray/form1.h"
+
+namespace quorvel::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using Kind = runtime::PathInfo::Kind;
+
+TEST(PrivateFolderPath, OneSeparatorBetweenTheProgramFolderAndTheUserName) {
+    using folder::privateFolderPath;
+    EXPECT_EQ(privateFolderPath("/opt/Quorvel", "taro", '/'), "/opt/Quorvel/taro");
+    EXPECT_EQ(privateFolderPath("/opt/Quorvel/", "taro", '/'), "/opt/Quorvel/taro");
+    EXPECT_EQ(privateFolderPath("/", "taro", '/'), "/taro");
+    EXPECT_EQ(privateFolderPath("D:\\", "taro", '\\'), "D:\\taro");
+}
+
+class PrivateFolderTest : public ProgramTest {
+  protected:
+    const std::string folder = "/opt/Quorvel/taro";
+};
+
+TEST_F(PrivateFolderTest, StartUpNamesTheFolderAfterTheUserOrDefaultUser) {
+    start();
+    EXPECT_EQ(module().Form1->UserName, "taro");
+    EXPECT_EQ(module().Form1->PrivateFolder, folder);
+
+    FakeRuntime nameless;
+    nameless.userName_.reset();
+    nameless.applicationFolder_ = "/";
+    Program other(nameless.runtime());
+    other.start();
+    EXPECT_EQ(other.module().Form1->UserName, "Default User");
+    EXPECT_EQ(other.module().Form1->PrivateFolder, "/Default User");
+}
+
+TEST_F(PrivateFolderTest, TheFirstLeftPressCreatesTheFolderThenEveryPressOpensIt) {
+    start();
+    EXPECT_FALSE(module().Form1->FileExists());
+    fake.pressIcon(513);
+    EXPECT_TRUE(module().Form1->FileExists());
+    fake.pressIcon(513);
+    fake.pressIcon(515);  // the second press of a double click
+    EXPECT_THAT(fake.log, ElementsAre("mkdir " + folder, "open " + folder, "open " + folder));
+    EXPECT_TRUE(fake.messages.empty());
+}
+
+TEST_F(PrivateFolderTest, ANameTakenByAnythingButTheUsersOwnDirectoryOpensNothing) {
+    const std::vector<runtime::PathInfo> taken{{Kind::SymbolicLink, true},
+                                               {Kind::Other, true},
+                                               {Kind::Directory, false},
+                                               {Kind::SymbolicLink, false}};
+    for (const auto& info : taken) {
+        FakeRuntime world;
+        world.paths[folder] = info;
+        Program run(world.runtime());
+        run.start();
+        world.pressIcon(513);
+
+        EXPECT_THAT(world.opened, IsEmpty());
+        ASSERT_EQ(world.messages.size(), 1u);
+        EXPECT_EQ(world.messages[0].title.rfind("Quorvel", 0), 0u);
+        EXPECT_NE(world.messages[0].text.find(folder), std::string::npos);
+        EXPECT_EQ(world.messages[0].style, 16);
+        EXPECT_EQ(world.paths[folder].kind, info.kind) << "left as it was";
+    }
+}
+
+TEST_F(PrivateFolderTest, AFolderThatCannotBeCreatedIsReportedAndTheProgramGoesOn) {
+    fake.directoriesCreatable = false;
+    start();
+    fake.pressIcon(513);
+    EXPECT_THAT(fake.opened, IsEmpty());
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_NE(fake.messages[0].text.find("作成できませんでした"), std::string::npos);
+    EXPECT_NE(fake.messages[0].text.find(folder), std::string::npos);
+
+    fake.pressIcon(516);
+    EXPECT_EQ(fake.popups, 1);
+}
+
+TEST_F(PrivateFolderTest, AtExitTheWindowTitledWithTheUserNameIsClosedAfterTheSave) {
+    fake.windowTitles = {"Documents", "taro", "taro"};
+    start();
+    fake.chooseFromTrayMenu("QuitMe");
+    EXPECT_THAT(logOf({"store.save", "tray.remove", "close-window", "window.destroy", "loop."}),
+                ElementsAre(::testing::StartsWith("store.save"), "tray.remove", "close-window taro",
+                            "window.destroy Form1", "loop.quit"));
+    EXPECT_THAT(fake.windowTitles, ElementsAre("Documents", "taro"));
+}
+
+TEST_F(PrivateFolderTest, AFailureToCloseTheFolderWindowIsSilent) {
+    for (bool throws : {false, true}) {
+        FakeRuntime world;
+        world.desktopFails = throws;
+        Program run(world.runtime());
+        run.start();
+        run.requestEnd(runtime::vbAppTaskManager);
+        EXPECT_TRUE(world.messages.empty());
+        EXPECT_TRUE(world.loopEnded);
+        EXPECT_EQ(run.module().Form1, nullptr);
+    }
+}
+
+}  // namespace
+}  // namespace quorvel::testing
