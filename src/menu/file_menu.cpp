@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "bookmarks/frm_url_edit.h"
 #include "menu/help_path.h"
 #include "program/module1.h"
 #include "tray/form1.h"
@@ -45,7 +46,12 @@ void FileMenu::openBookmark(std::size_t index) {
 }
 
 void FileMenu::EditURL_Click() {
-    // The bookmark editor arrives in a later step.
+    if (!module_.frmUrlEdit) {
+        module_.frmUrlEdit = std::make_shared<bookmarks::frmUrlEdit>(module_, runtime_);
+    }
+    // Keeps the editor alive while it is shown, whatever its handlers do to the reference.
+    const auto editor = module_.frmUrlEdit;
+    editor->show();
 }
 
 void FileMenu::ShowInfo_Click() {

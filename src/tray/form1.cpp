@@ -1,6 +1,7 @@
 #include "tray/form1.h"
 
 #include "bookmarks/bookmark_store.h"
+#include "bookmarks/frm_url_edit.h"
 #include "folder/private_folder.h"
 #include "program/module1.h"
 #include "runtime/mouse_messages.h"
@@ -52,6 +53,10 @@ void Form1::Form_Unload(std::int16_t& /*Cancel*/) {
         runtime().desktop.closeWindowTitled(UserName);
     } catch (...) {
     }
+    if (const auto editor = module_.frmUrlEdit) {
+        editor->unload();
+    }
+    module_.frmUrlEdit.reset();
     module_.Form1.reset();
 }
 

@@ -125,6 +125,11 @@ struct FakeRuntime::Window {
     bool visible = false;
     int timesShown = 0;
     std::map<std::pair<std::string, int>, std::string> texts;
+
+    std::string text(const std::string& control, int index) const {
+        const auto found = texts.find({control, index});
+        return found == texts.end() ? std::string() : found->second;
+    }
 };
 
 }  // namespace quorvel::testing
