@@ -19,8 +19,12 @@ namespace {
 QWidget* makeControl(const ControlDescription& control, QWidget* parent,
                      const std::function<void(const std::string&, int)>& onClick) {
     switch (control.kind) {
-        case ControlKind::Label:
-            return new QLabel(toQt(control.caption), parent);
+        case ControlKind::Label: {
+            auto* label = new QLabel(toQt(control.caption), parent);
+            // Captions start at the top left of their rectangle, as the layout assumes.
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            return label;
+        }
         case ControlKind::TextBox:
             return new QLineEdit(parent);
         case ControlKind::Button: {
