@@ -24,6 +24,7 @@ class FileMenu {
     void SetUrlMenu();
     void popup();
     std::string caption(std::size_t item) const;
+    runtime::PopupMenu& popupMenu() { return *menu_; }
 
     void Url1_Click() { openBookmark(0); }
     void Url2_Click() { openBookmark(1); }

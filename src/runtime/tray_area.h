@@ -1,6 +1,7 @@
 #pragma once
 
 #include "runtime/notify_icon_data.h"
+#include "runtime/popup_menu.h"
 
 namespace quorvel::runtime {
 
@@ -9,7 +10,9 @@ namespace quorvel::runtime {
 class TrayArea {
   public:
     virtual ~TrayArea() = default;
-    virtual void add(const NotifyIconData& record) = 0;
+    // `menu` is the icon's popup menu, for trays that draw an icon's menu themselves; others
+    // leave it to the program, which pops it up on the right press.
+    virtual void add(const NotifyIconData& record, PopupMenu& menu) = 0;
     virtual void remove(const NotifyIconData& record) = 0;
 };
 

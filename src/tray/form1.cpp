@@ -18,7 +18,7 @@ Form1::Form1(Module1& module, runtime::Runtime& runtime)
 void Form1::Form_Load() {
     setVisible(false);
     module_.TrayIcon = makeTrayIconRecord(hWnd(), icon());
-    runtime().tray.add(module_.TrayIcon);
+    runtime().tray.add(module_.TrayIcon, FileMenu.popupMenu());
     LoadUrlFromReg();
     SetUrlMenu();
     UserName = folder::userNameOf(runtime().system);

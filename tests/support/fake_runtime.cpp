@@ -160,7 +160,7 @@ void FakeRuntime::setForegroundWindow(runtime::WindowHandle window) {
     log.push_back("foreground " + std::to_string(window));
 }
 
-void FakeRuntime::add(const runtime::NotifyIconData& record) {
+void FakeRuntime::add(const runtime::NotifyIconData& record, runtime::PopupMenu& /*menu*/) {
     log.push_back("tray.add");
     ++trayAdds;
     trayIcon = record;

@@ -89,7 +89,7 @@ class FakeRuntime final : private runtime::EventLoop,
     int twipsPerPixelX() const override { return twipsPerPixel; }
     void setForegroundWindow(runtime::WindowHandle window) override;
     // TrayArea
-    void add(const runtime::NotifyIconData& record) override;
+    void add(const runtime::NotifyIconData& record, runtime::PopupMenu& menu) override;
     void remove(const runtime::NotifyIconData& record) override;
     // MessageBox
     void show(const std::string& text, int style, const std::string& title) override;

@@ -1,7 +1,6 @@
 #include "runtime/qt/qt_popup_menu.h"
 
 #include <QCursor>
-#include <algorithm>
 
 #include "runtime/qt/qt_text.h"
 
@@ -34,25 +33,29 @@ QMenu& QtPopupMenu::menu() {
     if (!menu_) {
         menu_ = std::make_unique<QMenu>();
         menu_->setObjectName(QStringLiteral("FileMenu"));
-        for (const auto& item : items_) {
-            actions_.push_back(item.isSeparator() ? menu_->addSeparator()
-                                                  : menu_->addAction(toQt(item.caption)));
+        for (std::size_t i = 0; i < items_.size(); ++i) {
+            if (items_[i].isSeparator()) {
+                actions_.push_back(menu_->addSeparator());
+                continue;
+            }
+            QAction* action = menu_->addAction(toQt(items_[i].caption));
+            // Through the action, so that a choice made in a menu that a tray host draws from
+            // the exported copy runs the same handler.
+            QObject::connect(action, &QAction::triggered, menu_.get(), [this, i] {
+                const auto handler = items_[i].onClick;  // copied: it may outlive this menu
+                if (handler) {
+                    handler();
+                }
+            });
+            actions_.push_back(action);
         }
     }
     return *menu_;
 }
 
 void QtPopupMenu::popup() {
-    QAction* chosen = menu().exec(QCursor::pos());
-    const auto found = std::find(actions_.begin(), actions_.end(), chosen);
-    if (chosen == nullptr || found == actions_.end()) {
-        return;
-    }
-    // Copied: the handler may replace this menu's items.
-    const auto handler = items_[static_cast<std::size_t>(found - actions_.begin())].onClick;
-    if (handler) {
-        handler();
-    }
+    // The chosen action's handler runs inside exec(), before it returns.
+    menu().exec(QCursor::pos());
 }
 
 }  // namespace quorvel::runtime::qt

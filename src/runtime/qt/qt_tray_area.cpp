@@ -2,13 +2,29 @@
 
 #include "runtime/mouse_messages.h"
 #include "runtime/qt/qt_icons.h"
+#include "runtime/qt/qt_popup_menu.h"
 #include "runtime/qt/qt_text.h"
+#include "runtime/qt/tray_presence.h"
 
 namespace quorvel::runtime::qt {
 
+namespace {
+
+constexpr int kTrayPollMilliseconds = 250;
+constexpr qint64 kLongestTrayWaitMilliseconds = 120 * 1000;
+
+}  // namespace
+
+QtTrayArea::QtTrayArea(FormRegistry& forms) : forms_(forms) {
+    trayPoll_.setInterval(kTrayPollMilliseconds);
+    QObject::connect(&trayPoll_, &QTimer::timeout, &trayPoll_, [this] { showWaitingIcons(); });
+}
+
 QtTrayArea::~QtTrayArea() {
-    for (auto& [key, icon] : icons_) {
-        icon->hide();
+    for (auto& [key, entry] : entries_) {
+        if (entry.icon) {
+            entry.icon->hide();
+        }
     }
 }
 
@@ -28,36 +44,70 @@ std::uint32_t QtTrayArea::mouseMessageFor(QSystemTrayIcon::ActivationReason reas
     return 0;
 }
 
-void QtTrayArea::add(const NotifyIconData& record) {
+void QtTrayArea::add(const NotifyIconData& record, PopupMenu& menu) {
     const Key key{record.hWnd, record.uID};
-    if (icons_.count(key) != 0) {
+    if (entries_.count(key) != 0) {
         return;
     }
-    auto icon = std::make_unique<QSystemTrayIcon>(iconFor(record.hIcon));
-    icon->setToolTip(toQt(record.tip()));
+    entries_[key] = Entry{record, dynamic_cast<QtPopupMenu*>(&menu), nullptr};
+    waited_.start();
+    showWaitingIcons();
+}
+
+void QtTrayArea::showWaitingIcons() {
+    const TrayKind tray = presentTray();
+    if (tray == TrayKind::None && waited_.elapsed() < kLongestTrayWaitMilliseconds) {
+        if (!trayPoll_.isActive()) {
+            trayPoll_.start();
+        }
+        return;
+    }
+    trayPoll_.stop();
+    // Past the wait Qt takes XEmbed, which docks whenever a tray appears.
+    for (auto& [key, entry] : entries_) {
+        if (!entry.icon) {
+            show(entry, tray == TrayKind::StatusNotifier);
+        }
+    }
+}
+
+void QtTrayArea::show(Entry& entry, bool hostDrawsMenu) {
+    entry.icon = std::make_unique<QSystemTrayIcon>(iconFor(entry.record.hIcon));
+    entry.icon->setToolTip(toQt(entry.record.tip()));
+    if (hostDrawsMenu && entry.menu != nullptr) {
+        entry.icon->setContextMenu(&entry.menu->menu());
+    }
     // Queued: the handler may pop up a menu or remove this very icon, which must not happen
     // inside the icon's own mouse event.
     QObject::connect(
-        icon.get(), &QSystemTrayIcon::activated, icon.get(),
-        [this, window = record.hWnd, id = record.uID,
-         callback = record.uCallbackMessage](QSystemTrayIcon::ActivationReason reason) {
+        entry.icon.get(), &QSystemTrayIcon::activated, entry.icon.get(),
+        [this, hostDrawsMenu, window = entry.record.hWnd, id = entry.record.uID,
+         callback = entry.record.uCallbackMessage](QSystemTrayIcon::ActivationReason reason) {
+            // A host that draws the menu has shown it already.
+            if (hostDrawsMenu && reason == QSystemTrayIcon::Context) {
+                return;
+            }
             if (const std::uint32_t message = mouseMessageFor(reason)) {
                 forms_.send(window, callback, id, message);
             }
         },
         Qt::QueuedConnection);
-    icon->show();
-    icons_.emplace(key, std::move(icon));
+    entry.icon->show();
 }
 
 void QtTrayArea::remove(const NotifyIconData& record) {
-    const auto found = icons_.find({record.hWnd, record.uID});
-    if (found == icons_.end()) {
+    const auto found = entries_.find({record.hWnd, record.uID});
+    if (found == entries_.end()) {
         return;
     }
-    found->second->hide();
-    found->second.release()->deleteLater();
-    icons_.erase(found);
+    if (auto& icon = found->second.icon) {
+        icon->hide();
+        icon.release()->deleteLater();
+    }
+    entries_.erase(found);
+    if (entries_.empty()) {
+        trayPoll_.stop();
+    }
 }
 
 }  // namespace quorvel::runtime::qt
