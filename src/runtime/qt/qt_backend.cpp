@@ -9,15 +9,20 @@ namespace quorvel::runtime::qt {
 
 QtBackend::QtBackend(std::function<void(std::int16_t)> onEndRequested)
     : onEndRequested_(std::move(onEndRequested)),
-      signals_([this](int) { onEndRequested_(vbAppTaskManager); }) {
+      signals_([this](int) { endRequested(vbAppTaskManager); }) {
     QGuiApplication::setQuitOnLastWindowClosed(false);
     auto* app = qApp;
     QObject::connect(app, &QGuiApplication::commitDataRequest, app,
-                     [this](QSessionManager&) { onEndRequested_(vbAppWindows); });
+                     [this](QSessionManager&) { endRequested(vbAppWindows); });
     // Started at login by autostart; the session must not start a second copy.
     QObject::connect(app, &QGuiApplication::saveStateRequest, app, [](QSessionManager& manager) {
         manager.setRestartHint(QSessionManager::RestartNever);
     });
+}
+
+void QtBackend::endRequested(std::int16_t unloadMode) {
+    messageBox_.endOfSession();
+    onEndRequested_(unloadMode);
 }
 
 int QtBackend::exec() {

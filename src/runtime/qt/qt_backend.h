@@ -30,6 +30,8 @@ class QtBackend {
     int exec();
 
   private:
+    void endRequested(std::int16_t unloadMode);
+
     QtEventLoop loop_;
     FormRegistry forms_{loop_};
     QtWindowSystem windows_;

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 #include "runtime/qt/qt_icons.h"
@@ -25,8 +26,12 @@ QWidget* makeControl(const ControlDescription& control, QWidget* parent,
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             return label;
         }
-        case ControlKind::TextBox:
-            return new QLineEdit(parent);
+        case ControlKind::TextBox: {
+            auto* box = new QLineEdit(parent);
+            // No length limit: a long stored value must come back from OK whole.
+            box->setMaxLength(std::numeric_limits<int>::max());
+            return box;
+        }
         case ControlKind::Button: {
             auto* button = new QPushButton(toQt(control.caption), parent);
             // Enter and Esc stay unbound.

@@ -1,6 +1,8 @@
 #include "runtime/qt/qt_message_box.h"
 
+#include <QApplication>
 #include <QMessageBox>
+#include <cstdio>
 
 #include "runtime/qt/qt_icons.h"
 #include "runtime/qt/qt_text.h"
@@ -27,9 +29,23 @@ QMessageBox::Icon iconForStyle(int style) {
 }  // namespace
 
 void QtMessageBox::show(const std::string& text, int style, const std::string& title) {
+    if (ending_) {
+        std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+        return;
+    }
     QMessageBox box(iconForStyle(style), toQt(title), toQt(text), QMessageBox::Ok);
     box.setWindowIcon(programIcon());
+    box.setObjectName(QStringLiteral("QuorvelMessage"));
     box.exec();
+}
+
+void QtMessageBox::endOfSession() {
+    ending_ = true;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == QLatin1String("QuorvelMessage") && window->isVisible()) {
+            window->close();
+        }
+    }
 }
 
 }  // namespace quorvel::runtime::qt

@@ -21,7 +21,7 @@ void QtPopupMenu::setCaption(std::size_t item, const std::string& caption) {
     }
     items_[item].caption = caption;
     if (menu_) {
-        actions_[item]->setText(toQt(caption));
+        actions_[item]->setText(shortenedCaption(caption));
     }
 }
 
@@ -38,7 +38,7 @@ QMenu& QtPopupMenu::menu() {
                 actions_.push_back(menu_->addSeparator());
                 continue;
             }
-            QAction* action = menu_->addAction(toQt(items_[i].caption));
+            QAction* action = menu_->addAction(shortenedCaption(items_[i].caption));
             // Through the action, so that a choice made in a menu that a tray host draws from
             // the exported copy runs the same handler.
             QObject::connect(action, &QAction::triggered, menu_.get(), [this, i] {

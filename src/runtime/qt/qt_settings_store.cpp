@@ -1,9 +1,12 @@
 #include "runtime/qt/qt_settings_store.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QStringList>
+#include <cstdio>
 
 #include "runtime/qt/qt_text.h"
+#include "runtime/qt/store_file_check.h"
 
 namespace quorvel::runtime::qt {
 
@@ -33,6 +36,7 @@ bool QtSettingsStore::save(const std::string& application, const std::string& se
                            const SettingsEntries& entries) {
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, kOrganisation,
                        toQt(application));
+    keepDamagedFile(settings.fileName());
     settings.beginGroup(toQt(section));
     for (const auto& [key, value] : entries) {
         settings.setValue(toQt(key), toQt(value));
@@ -40,6 +44,28 @@ bool QtSettingsStore::save(const std::string& application, const std::string& se
     settings.endGroup();
     settings.sync();
     return settings.status() == QSettings::NoError;
+}
+
+void QtSettingsStore::keepDamagedFile(const QString& path) {
+    if (checkedFile_) {
+        return;
+    }
+    checkedFile_ = true;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return;
+    }
+    if (survivesRewrite(file.readAll())) {
+        return;
+    }
+    QString copy = path + QStringLiteral(".damaged");
+    for (int n = 2; QFile::exists(copy); ++n) {
+        copy = path + QStringLiteral(".damaged-%1").arg(n);
+    }
+    if (QFile::copy(path, copy)) {
+        std::fprintf(stderr, "quorvel: %s had content a rewrite would drop; it was kept as %s\n",
+                     qPrintable(path), qPrintable(copy));
+    }
 }
 
 }  // namespace quorvel::runtime::qt

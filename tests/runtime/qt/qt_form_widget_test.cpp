@@ -92,6 +92,9 @@ TEST_F(QtFormWidgetTest, TheCloseCommandIsLeftToTheFormAndTextsRoundTrip) {
     native->setText("txtTitle", 3, "日本語 &  ");
     EXPECT_EQ(native->text("txtTitle", 3), "日本語 &  ");
     EXPECT_EQ(native->text("Label1", 3), "") << "labels are not boxes";
+    const std::string longValue(100000, 'u');
+    native->setText("txtURL", 0, longValue);
+    EXPECT_EQ(native->text("txtURL", 0), longValue) << "no length limit";
 
     native->setVisible(true);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));

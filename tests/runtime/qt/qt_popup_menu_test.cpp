@@ -55,5 +55,21 @@ TEST(QtPopupMenu, TheChosenItemRunsBeforePopupReturnsAndADismissRunsNothing) {
     EXPECT_EQ(chosen, std::vector<std::string>{"QuitMe"});
 }
 
+TEST(QtPopupMenu, AnEndlessCaptionIsShortenedOnScreenOnly) {
+    std::vector<std::string> chosen;
+    QtPopupMenu menu(items(chosen));
+    std::string endless;
+    for (int i = 0; i < 100000; ++i) {
+        endless += "長";
+    }
+    menu.setCaption(0, endless);
+    const QString shown = menu.menu().actions()[0]->text();
+    EXPECT_LE(shown.size(), 200);
+    EXPECT_TRUE(shown.endsWith(QChar(0x2026)));
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("長長長")));
+    EXPECT_EQ(menu.caption(0), endless);
+    EXPECT_LT(menu.menu().sizeHint().width(), 10000);
+}
+
 }  // namespace
 }  // namespace quorvel::runtime::qt

@@ -78,5 +78,30 @@ TEST_F(QtSettingsStoreTest, AStoreThatCannotBeWrittenReportsFailureAndKeepsItsCo
     EXPECT_EQ(store.get("Quorvel", "Url Info", "url0", ""), "old");
 }
 
+TEST_F(QtSettingsStoreTest, ADamagedFileIsCopiedAsideOnceBeforeItIsRewritten) {
+    QDir(home.path()).mkpath(QStringLiteral("Quorvel"));
+    const QByteArray damaged = "; kept by hand\n[Url%20Info]\nurl0=mine\nurl0=\xff dup\n";
+    QFile file(storeFile());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(damaged);
+    file.close();
+
+    ASSERT_TRUE(store.save("Quorvel", "Url Info", {{"url1", "new"}}));
+    ASSERT_TRUE(store.save("Quorvel", "Url Info", {{"url1", "newer"}}));
+
+    QFile copy(storeFile() + QStringLiteral(".damaged"));
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), damaged);
+    EXPECT_FALSE(QFile::exists(storeFile() + QStringLiteral(".damaged-2")));
+    EXPECT_EQ(store.get("Quorvel", "Url Info", "url1", ""), "newer");
+}
+
+TEST_F(QtSettingsStoreTest, ACleanFileIsRewrittenWithoutACopy) {
+    ASSERT_TRUE(store.save("Quorvel", "Url Info", {{"url0", "a"}}));
+    QtSettingsStore nextRun;
+    ASSERT_TRUE(nextRun.save("Quorvel", "Url Info", {{"url0", "b"}}));
+    EXPECT_FALSE(QFile::exists(storeFile() + QStringLiteral(".damaged")));
+}
+
 }  // namespace
 }  // namespace quorvel::runtime::qt
