@@ -65,8 +65,7 @@ class FakeRuntime::NativeWindowImpl final : public runtime::NativeWindow {
         }
     }
     std::string text(const std::string& control, int index) const override {
-        const auto found = state_.texts.find({control, index});
-        return found == state_.texts.end() ? std::string() : found->second;
+        return state_.text(control, index);
     }
     void setText(const std::string& control, int index, const std::string& text) override {
         state_.texts[{control, index}] = text;
