@@ -1,0 +1,804 @@
+# shellcheck shell=bash disable=SC2034
+# Helpers for the end-to-end scenarios: a private Xvfb display, a real XEmbed
+# tray host (trayer), the program under test, xdotool input, screenshots and a
+# fake xdg-open that records its arguments.
+#
+# Usage in a scenario:
+#   source "$(dirname "$0")/lib.sh"
+#   e2e_init 01_name "${1:-}"     # temp dir, environment, cleanup trap
+#   e2e_start_x; e2e_start_tray; e2e_start_program; e2e_wait_docked; ...
+#   e2e_pass
+#
+# Every wait is a bounded poll in 20 ms steps (E2E_TIMEOUT_MS, default 10 s,
+# override with QUORVEL_E2E_TIMEOUT_MS). A failed check calls e2e_fail, which
+# prints what was expected and what was seen, saves a screenshot and the logs
+# under the artifacts directory and exits 1; the EXIT trap then stops every
+# process the scenario started, in reverse order, by PID.
+
+set -u -o pipefail
+
+E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd -P)
+E2E_REPO_DIR=$(cd "$E2E_LIB_DIR/../.." && pwd -P)
+E2E_TIMEOUT_MS=${QUORVEL_E2E_TIMEOUT_MS:-10000}
+E2E_CLASS=quorvel
+E2E_TRAY_SELECTION=_NET_SYSTEM_TRAY_S0
+E2E_DEFAULT_TITLE='作者HP'
+E2E_DEFAULT_URL='http://www.quorvel.example/'
+E2E_STORE_GROUP='[Url%20Info]'
+
+E2E_NAME=${E2E_NAME:-e2e}
+E2E_TMP=
+E2E_ARTIFACTS=
+E2E_PIDS=()          # processes this scenario started, in start order
+E2E_PID_NAMES=()
+E2E_PROGRAM_PID=
+E2E_PROGRAM_LOG=
+E2E_PROGRAM_RUNS=0
+E2E_TRAY_PID=
+E2E_TRAY_RUNS=0
+E2E_EXIT_STATUS=
+
+# ---------------------------------------------------------------- basics
+
+e2e__now() { local t=${EPOCHREALTIME/[.,]/}; E2E_NOW=$((10#$t / 1000)); }
+e2e__now
+E2E_START_MS=$E2E_NOW
+
+e2e_log() {
+    e2e__now
+    printf '[%s %6d ms] %s\n' "$E2E_NAME" $((E2E_NOW - E2E_START_MS)) "$*" >&2
+}
+
+# e2e_poll TIMEOUT_MS CMD [ARGS...]: runs CMD in this shell every 20 ms until
+# it succeeds (0) or TIMEOUT_MS has passed (1). CMD may set globals.
+e2e_poll() {
+    local limit=$1
+    shift
+    e2e__now
+    local deadline=$((E2E_NOW + limit))
+    while true; do
+        "$@" && return 0
+        e2e__now
+        ((E2E_NOW >= deadline)) && return 1
+        sleep 0.02
+    done
+}
+
+e2e_fail() {
+    printf '\nFAIL [%s]: %s\n' "$E2E_NAME" "$*" >&2
+    e2e__diagnostics
+    exit 1
+}
+
+# e2e_expect_eq WHAT EXPECTED ACTUAL
+e2e_expect_eq() {
+    [[ "$2" == "$3" ]] || e2e_fail "$1: expected $(printf '%q' "$2"), saw $(printf '%q' "$3")"
+}
+
+e2e_pass() {
+    e2e__now
+    printf 'PASS [%s] in %d ms\n' "$E2E_NAME" $((E2E_NOW - E2E_START_MS)) >&2
+    exit 0
+}
+
+e2e__alive() {
+    local pid=$1 stat state
+    [[ -n $pid ]] || return 1
+    { read -r stat <"/proc/$pid/stat"; } 2>/dev/null || return 1
+    state=${stat##*) }
+    [[ ${state%% *} != Z ]]
+}
+
+e2e__track() { E2E_PIDS+=("$1"); E2E_PID_NAMES+=("$2"); }
+
+e2e__untrack() {
+    local i pids=() names=()
+    for i in "${!E2E_PIDS[@]}"; do
+        if [[ ${E2E_PIDS[i]} != "$1" ]]; then
+            pids+=("${E2E_PIDS[i]}")
+            names+=("${E2E_PID_NAMES[i]}")
+        fi
+    done
+    E2E_PIDS=("${pids[@]}")
+    E2E_PID_NAMES=("${names[@]}")
+}
+
+e2e__not_alive() { ! e2e__alive "$1"; }
+
+# Ends one process of ours: TERM, then KILL if it lingers; reaps it.
+e2e__stop_pid() {
+    local pid=$1
+    if e2e__alive "$pid"; then
+        kill -TERM "$pid" 2>/dev/null
+        e2e_poll 3000 e2e__not_alive "$pid" || kill -KILL "$pid" 2>/dev/null
+    fi
+    wait "$pid" 2>/dev/null
+    return 0
+}
+
+e2e__cleanup() {
+    local rc=$? i pid
+    trap - EXIT INT TERM HUP
+    [[ -n $E2E_TMP ]] && : >"$E2E_TMP/opener-release" 2>/dev/null
+    for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
+        e2e__stop_pid "${E2E_PIDS[i]}" 2>/dev/null
+    done
+    # Openers the program started (fake xdg-open, possibly held).
+    if [[ -n $E2E_TMP && -d $E2E_TMP/opener ]]; then
+        cat "$E2E_TMP"/opener/*.pid 2>/dev/null | while read -r pid; do
+            if e2e__alive "$pid" && grep -qa "$E2E_TMP/bin/xdg-open" "/proc/$pid/cmdline" 2>/dev/null; then
+                kill -TERM "$pid" 2>/dev/null
+            fi
+        done
+    fi
+    if [[ -n $E2E_TMP && -d $E2E_TMP ]]; then
+        if ((rc != 0)) && [[ -n $E2E_ARTIFACTS ]]; then
+            mkdir -p "$E2E_ARTIFACTS/logs"
+            cp -r "$E2E_TMP"/*.log "$E2E_TMP/opener" "$E2E_TMP/config" "$E2E_ARTIFACTS/logs/" 2>/dev/null
+            printf 'logs kept in %s\n' "$E2E_ARTIFACTS/logs" >&2
+        fi
+        if [[ ${QUORVEL_E2E_KEEP_TMP:-0} == 1 ]]; then
+            printf 'temp dir kept: %s\n' "$E2E_TMP" >&2
+        else
+            chmod -R u+w "$E2E_TMP" 2>/dev/null
+            rm -rf "$E2E_TMP"
+        fi
+    fi
+    exit "$rc"
+}
+
+e2e__diagnostics() {
+    [[ -n $E2E_TMP ]] || return 0
+    local f
+    if [[ -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; then
+        e2e_list_windows
+        printf -- '--- visible windows of class %s (id kind x y w h):\n' "$E2E_CLASS" >&2
+        printf '    %s\n' "${E2E_WINS[@]:-<none>}" >&2
+        printf -- '--- tray selection owner: %s\n' "$("$E2E_TMP/xprobe" owner "$E2E_TRAY_SELECTION" 2>&1)" >&2
+        [[ -n $E2E_ARTIFACTS ]] && import -silent -window root "$E2E_ARTIFACTS/failure.png" 2>/dev/null &&
+            printf -- '--- screenshot: %s\n' "$E2E_ARTIFACTS/failure.png" >&2
+    fi
+    printf -- '--- opener calls:\n' >&2
+    e2e_opener_dump >&2
+    for f in "$E2E_TMP"/program.*.log "$E2E_TMP"/trayer.log "$E2E_TMP"/xvfb.log; do
+        [[ -s $f ]] || continue
+        printf -- '--- %s (last 20 lines):\n' "${f##*/}" >&2
+        tail -n 20 "$f" >&2
+    done
+}
+
+# ---------------------------------------------------------------- setup
+
+# e2e_init NAME [PROGRAM]: private temp dir, isolated environment, trap, the
+# X11 probe and the fake opener.
+e2e_init() {
+    E2E_NAME=$1
+    local prog=${2:-}
+    [[ -n $prog ]] || prog=$E2E_REPO_DIR/build/Quorvel/quorvel
+    [[ -x $prog ]] || { printf 'FAIL [%s]: program not found or not executable: %s\n' "$E2E_NAME" "$prog" >&2; exit 1; }
+    local missing=() tool
+    for tool in Xvfb:xvfb trayer:trayer xdotool:xdotool xwininfo:x11-utils xdpyinfo:x11-utils \
+        import:imagemagick convert:imagemagick identify:imagemagick cc:gcc setpriv:util-linux \
+        fc-list:fontconfig base64:coreutils; do
+        command -v "${tool%%:*}" >/dev/null || missing+=("${tool%%:*} (${tool#*:})")
+    done
+    [[ -e /usr/include/X11/Xlib.h ]] || missing+=("X11/Xlib.h (libx11-dev)")
+    fc-list ':lang=ja' family 2>/dev/null | grep -q . || missing+=("a Japanese font (fonts-noto-cjk)")
+    ((${#missing[@]} == 0)) || { printf 'FAIL [%s]: missing: %s\n' "$E2E_NAME" "${missing[*]}" >&2; exit 1; }
+    E2E_PROGRAM=$(readlink -f "$prog")
+    E2E_PROGRAM_DIR=$(dirname "$E2E_PROGRAM")
+
+    local artifacts_root=${QUORVEL_E2E_ARTIFACTS:-$E2E_REPO_DIR/build/e2e-artifacts}
+    mkdir -p "$artifacts_root"
+    E2E_ARTIFACTS=$(cd "$artifacts_root" && pwd -P)/$E2E_NAME
+    rm -rf "$E2E_ARTIFACTS"
+    mkdir -p "$E2E_ARTIFACTS"
+
+    E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/quorvel-e2e.XXXXXX") || { echo "mktemp failed" >&2; exit 1; }
+    trap e2e__cleanup EXIT
+    trap 'exit 130' INT
+    trap 'exit 143' TERM
+    trap 'exit 129' HUP
+
+    mkdir -p "$E2E_TMP"/{run,config,home,cache,data,bin,opener}
+    chmod 0700 "$E2E_TMP/run"
+    export XDG_RUNTIME_DIR=$E2E_TMP/run XDG_CONFIG_HOME=$E2E_TMP/config HOME=$E2E_TMP/home
+    export XDG_CACHE_HOME=$E2E_TMP/cache XDG_DATA_HOME=$E2E_TMP/data
+    export QT_QPA_PLATFORM=xcb DBUS_SESSION_BUS_ADDRESS=disabled: LC_ALL=C.UTF-8
+    export NO_AT_BRIDGE=1 QT_ACCESSIBILITY=0
+    unset QT_QPA_PLATFORMTHEME QT_STYLE_OVERRIDE SESSION_MANAGER QT_SCALE_FACTOR \
+        QT_SCREEN_SCALE_FACTORS QT_FONT_DPI QT_IM_MODULE XMODIFIERS GTK_MODULES \
+        WAYLAND_DISPLAY XAUTHORITY DISPLAY LANGUAGE
+    E2E_STORE=$XDG_CONFIG_HOME/Quorvel/Quorvel.ini
+
+    cc -O1 -o "$E2E_TMP/xprobe" "$E2E_LIB_DIR/xprobe.c" -lX11 2>"$E2E_TMP/cc.log" ||
+        e2e_fail "could not build the X11 probe (needs cc and libx11-dev): $(cat "$E2E_TMP/cc.log")"
+    e2e__write_fake_opener
+    e2e_log "program $E2E_PROGRAM, temp dir $E2E_TMP, artifacts $E2E_ARTIFACTS"
+}
+
+e2e__display_ready() {
+    e2e__alive "$E2E_XVFB_PID" || e2e_fail "Xvfb exited early: $(cat "$E2E_TMP/xvfb.log")"
+    local n
+    n=$(cat "$E2E_TMP/display-number" 2>/dev/null)
+    [[ $n =~ ^[0-9]+$ ]] || return 1
+    DISPLAY=:$n xdpyinfo >/dev/null 2>&1 || return 1
+    export DISPLAY=:$n
+}
+
+# Xvfb picks a free display number itself (-displayfd), so parallel runs never collide.
+e2e_start_x() {
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset \
+        >"$E2E_TMP/xvfb.log" 2>&1 3>"$E2E_TMP/display-number" &
+    E2E_XVFB_PID=$!
+    e2e__track "$E2E_XVFB_PID" Xvfb
+    e2e_poll "$E2E_TIMEOUT_MS" e2e__display_ready ||
+        e2e_fail "expected Xvfb to accept connections within $E2E_TIMEOUT_MS ms; display number file: '$(cat "$E2E_TMP/display-number")'"
+    e2e_log "Xvfb ready on $DISPLAY"
+}
+
+e2e_tray_owner() { "$E2E_TMP/xprobe" owner "$E2E_TRAY_SELECTION" >/dev/null 2>&1; }
+e2e__tray_unowned() { ! e2e_tray_owner; }
+
+e2e_start_tray() {
+    E2E_TRAY_RUNS=$((E2E_TRAY_RUNS + 1))
+    printf -- '--- trayer start %d\n' "$E2E_TRAY_RUNS" >>"$E2E_TMP/trayer.log"
+    trayer --edge top --align left --widthtype pixel --width 200 --heighttype pixel --height 32 \
+        --expand false --SetDockType true >>"$E2E_TMP/trayer.log" 2>&1 &
+    E2E_TRAY_PID=$!
+    e2e__track "$E2E_TRAY_PID" trayer
+    e2e_poll "$E2E_TIMEOUT_MS" e2e_tray_owner ||
+        e2e_fail "expected $E2E_TRAY_SELECTION to get an owner after starting trayer (pid $E2E_TRAY_PID, alive: $(e2e__alive "$E2E_TRAY_PID" && echo yes || echo no)); it has none"
+    e2e_log "trayer (pid $E2E_TRAY_PID) owns $E2E_TRAY_SELECTION"
+}
+
+# e2e_stop_tray [SIGNAL]: kills the tray host (default KILL: a crash) and
+# waits until the selection is free.
+e2e_stop_tray() {
+    local sig=${1:-KILL}
+    local died=0
+    # stderr off: bash would report the killed job there.
+    {
+        kill "-$sig" "$E2E_TRAY_PID"
+        e2e_poll "$E2E_TIMEOUT_MS" e2e__not_alive "$E2E_TRAY_PID" && died=1
+        wait "$E2E_TRAY_PID"
+    } 2>/dev/null
+    ((died)) || e2e_fail "trayer (pid $E2E_TRAY_PID) did not die on SIG$sig"
+    e2e__untrack "$E2E_TRAY_PID"
+    e2e_poll "$E2E_TIMEOUT_MS" e2e__tray_unowned || e2e_fail "expected $E2E_TRAY_SELECTION to lose its owner after trayer died"
+    e2e_log "trayer stopped with SIG$sig"
+}
+
+# ---------------------------------------------------------------- fake opener
+
+# The fake xdg-open stores one file per call in $E2E_TMP/opener (written to a
+# temp name, then renamed, so a reader never sees half a record). A record is
+# "argc=N", "pid=P", then one "arg=BASE64" line per argument, so arguments can
+# be compared byte for byte. With $E2E_TMP/opener-hold present it stays
+# running until $E2E_TMP/opener-release appears (at most 60 s).
+e2e__write_fake_opener() {
+    local dir=$E2E_TMP/opener tool
+    local -A t
+    for tool in base64 date mktemp mv sleep; do
+        t[$tool]=$(command -v "$tool") || e2e_fail "missing tool: $tool"
+    done
+    cat >"$E2E_TMP/bin/xdg-open" <<EOF
+#!/bin/bash
+rec="argc=\$#"\$'\\n'"pid=\$\$"
+for a in "\$@"; do rec+=\$'\\n'"arg=\$(printf '%s' "\$a" | ${t[base64]} -w0)"; done
+tmp=\$(${t[mktemp]} "$dir/.tmp.XXXXXX") || exit 1
+printf '%s\\n' "\$rec" >"\$tmp"
+printf '%s\\n' "\$\$" >"$dir/\$\$.pid"
+${t[mv]} "\$tmp" "$dir/\$(${t[date]} +%s%N).\$\$.call"
+if [[ -e "$E2E_TMP/opener-hold" ]]; then
+    for ((i = 0; i < 3000; i++)); do
+        [[ -e "$E2E_TMP/opener-release" ]] && break
+        ${t[sleep]} 0.02
+    done
+fi
+exit 0
+EOF
+    chmod 0755 "$E2E_TMP/bin/xdg-open"
+}
+
+e2e_opener_hold() { rm -f "$E2E_TMP/opener-release"; : >"$E2E_TMP/opener-hold"; }
+e2e_opener_release() { : >"$E2E_TMP/opener-release"; rm -f "$E2E_TMP/opener-hold"; }
+
+# Sets E2E_OPENER_FILES (records in call order) and E2E_OPENER_COUNT.
+e2e_opener_count() {
+    local f
+    E2E_OPENER_FILES=()
+    for f in "$E2E_TMP"/opener/*.call; do
+        [[ -e $f ]] && E2E_OPENER_FILES+=("$f")
+    done
+    E2E_OPENER_COUNT=${#E2E_OPENER_FILES[@]}
+}
+
+e2e__opener_at_least() { e2e_opener_count; ((E2E_OPENER_COUNT >= $1)); }
+
+# e2e_wait_opener_calls N: waits until at least N calls are recorded and fails
+# if there are more than N.
+e2e_wait_opener_calls() {
+    local n=$1
+    e2e_poll "$E2E_TIMEOUT_MS" e2e__opener_at_least "$n" ||
+        e2e_fail "expected $n opener call(s) within $E2E_TIMEOUT_MS ms, saw $E2E_OPENER_COUNT:"$'\n'"$(e2e_opener_dump)"
+    ((E2E_OPENER_COUNT == n)) || e2e_fail "expected exactly $n opener call(s), saw $E2E_OPENER_COUNT:"$'\n'"$(e2e_opener_dump)"
+}
+
+# e2e_opener_record I: loads call I (1-based) into E2E_CALL_ARGC, E2E_CALL_PID
+# and E2E_CALL_B64 (base64 of each argument).
+e2e_opener_record() {
+    local line file
+    e2e_opener_count
+    file=${E2E_OPENER_FILES[$(($1 - 1))]:-}
+    [[ -n $file ]] || e2e_fail "expected an opener call #$1, saw $E2E_OPENER_COUNT call(s)"
+    E2E_CALL_ARGC='' E2E_CALL_PID='' E2E_CALL_B64=()
+    while IFS= read -r line; do
+        case $line in
+            argc=*) E2E_CALL_ARGC=${line#argc=} ;;
+            pid=*) E2E_CALL_PID=${line#pid=} ;;
+            arg=*) E2E_CALL_B64+=("${line#arg=}") ;;
+        esac
+    done <"$file"
+}
+
+e2e__b64() { printf '%s' "$1" | base64 -w0; }
+e2e__unb64_q() { printf '%q' "$(printf '%s' "$1" | base64 -d)"; }
+
+# e2e_expect_opener_call I ARG...: call I got exactly these arguments, byte for byte.
+e2e_expect_opener_call() {
+    local i=$1 k want
+    shift
+    e2e_opener_record "$i"
+    local expected="" seen=""
+    for want in "$@"; do expected+=" $(printf '%q' "$want")"; done
+    for k in "${E2E_CALL_B64[@]}"; do seen+=" $(e2e__unb64_q "$k")"; done
+    ((E2E_CALL_ARGC == $#)) || e2e_fail "opener call #$i: expected $# argument(s):$expected; saw $E2E_CALL_ARGC:$seen"
+    k=0
+    for want in "$@"; do
+        [[ $(e2e__b64 "$want") == "${E2E_CALL_B64[k]}" ]] ||
+            e2e_fail "opener call #$i argument $((k + 1)): expected $(printf '%q' "$want") (base64 $(e2e__b64 "$want")), saw $(e2e__unb64_q "${E2E_CALL_B64[k]}") (base64 ${E2E_CALL_B64[k]})"
+        k=$((k + 1))
+    done
+}
+
+e2e_opener_dump() {
+    local f line n=0
+    for f in "$E2E_TMP"/opener/*.call; do
+        [[ -e $f ]] || continue
+        n=$((n + 1))
+        printf '    call %d:' "$n"
+        while IFS= read -r line; do
+            case $line in
+                arg=*) printf ' %s' "$(e2e__unb64_q "${line#arg=}")" ;;
+            esac
+        done <"$f"
+        printf '\n'
+    done
+    ((n > 0)) || printf '    <none>\n'
+}
+
+# ---------------------------------------------------------------- the program
+
+# e2e_start_program [--unprivileged] [--cwd DIR] [--exe PATH] [-- ARGS...]
+# --unprivileged drops the capabilities that let root write through permission
+# bits. Signals are reset to default (a background job of a script would
+# otherwise ignore SIGINT).
+e2e_start_program() {
+    local exe=$E2E_PROGRAM cwd=$E2E_TMP priv=()
+    while (($#)); do
+        case $1 in
+            --unprivileged) priv=(setpriv --bounding-set "-dac_override,-dac_read_search" --) ;;
+            --cwd) cwd=$2; shift ;;
+            --exe) exe=$2; shift ;;
+            --) shift; break ;;
+            *) break ;;
+        esac
+        shift
+    done
+    E2E_PROGRAM_RUNS=$((E2E_PROGRAM_RUNS + 1))
+    E2E_PROGRAM_LOG=$E2E_TMP/program.$E2E_PROGRAM_RUNS.log
+    (cd "$cwd" && exec env --default-signal PATH="$E2E_TMP/bin:$PATH" "${priv[@]}" "$exe" "$@") \
+        </dev/null >"$E2E_PROGRAM_LOG" 2>&1 &
+    E2E_PROGRAM_PID=$!
+    e2e__track "$E2E_PROGRAM_PID" program
+    e2e_log "started program run $E2E_PROGRAM_RUNS (pid $E2E_PROGRAM_PID) ${priv[*]:+unprivileged}"
+}
+
+e2e_program_alive() { e2e__alive "$E2E_PROGRAM_PID"; }
+
+# Idle: sleeping, and its CPU time (utime+stime, 10 ms ticks) unchanged over
+# four samples 20 ms apart. Start-up keeps a Qt program busy for far longer.
+e2e__program_idle() {
+    local stat fields state ticks
+    e2e_program_alive || e2e_fail "the program exited while starting; log: $(tail -n 20 "$E2E_PROGRAM_LOG")"
+    { read -r stat <"/proc/$E2E_PROGRAM_PID/stat"; } 2>/dev/null || return 1
+    read -ra fields <<<"${stat##*) }"
+    state=${fields[0]} ticks=$((fields[11] + fields[12]))
+    if [[ $state == S && $ticks == "$E2E__IDLE_TICKS" ]]; then
+        E2E__IDLE_SAMPLES=$((E2E__IDLE_SAMPLES + 1))
+    else
+        E2E__IDLE_SAMPLES=0
+    fi
+    E2E__IDLE_TICKS=$ticks
+    ((E2E__IDLE_SAMPLES >= 3))
+}
+
+# e2e_wait_program_idle: waits until the program has finished starting and
+# waits for events (for checks that need it up before something else starts).
+e2e_wait_program_idle() {
+    E2E__IDLE_TICKS=-1 E2E__IDLE_SAMPLES=0
+    e2e_poll "$E2E_TIMEOUT_MS" e2e__program_idle ||
+        e2e_fail "expected the program to become idle (sleeping, no CPU time used for 60 ms); /proc stat: $(cat "/proc/$E2E_PROGRAM_PID/stat" 2>&1)"
+}
+
+e2e__program_gone() { ! e2e__alive "$E2E_PROGRAM_PID"; }
+
+# e2e_wait_exit: waits for the program to end; sets E2E_EXIT_STATUS.
+e2e_wait_exit() {
+    e2e_poll "$E2E_TIMEOUT_MS" e2e__program_gone ||
+        e2e_fail "expected the program (pid $E2E_PROGRAM_PID) to exit within $E2E_TIMEOUT_MS ms; it is still running"
+    wait "$E2E_PROGRAM_PID"
+    E2E_EXIT_STATUS=$?
+    e2e__untrack "$E2E_PROGRAM_PID"
+    e2e_log "program exited with status $E2E_EXIT_STATUS"
+}
+
+e2e_expect_exit_status() {
+    e2e_wait_exit
+    ((E2E_EXIT_STATUS == $1)) ||
+        e2e_fail "expected exit status $1, saw $E2E_EXIT_STATUS; program log: $(tail -n 20 "$E2E_PROGRAM_LOG")"
+}
+
+e2e_signal_program() { kill "-$1" "$E2E_PROGRAM_PID" || e2e_fail "could not send SIG$1 to $E2E_PROGRAM_PID"; }
+
+# ---------------------------------------------------------------- windows
+
+# e2e_list_windows: E2E_WINS gets one "ID KIND X Y W H" line per visible
+# window of the program's class. KIND: icon (docked: parent is not the root),
+# popup (override-redirect child of the root, e.g. a menu), window (others).
+e2e_list_windows() {
+    E2E_WINS=()
+    local ids id line root parent x y w h map ovr
+    # xdotool may list a window twice while the tree changes.
+    ids=$(xdotool search --onlyvisible --classname "^${E2E_CLASS}\$" 2>/dev/null | sort -u) || return 0
+    for id in $ids; do
+        root='' parent='' x='' y='' w='' h='' map='' ovr=''
+        while read -r line; do
+            case $line in
+                "Root window id: "*) line=${line#Root window id: }; root=${line%% *} ;;
+                "Parent window id: "*) line=${line#Parent window id: }; parent=${line%% *} ;;
+                "Absolute upper-left X: "*) x=${line##* } ;;
+                "Absolute upper-left Y: "*) y=${line##* } ;;
+                "Width: "*) w=${line##* } ;;
+                "Height: "*) h=${line##* } ;;
+                "Map State: "*) map=${line##* } ;;
+                "Override Redirect State: "*) ovr=${line##* } ;;
+            esac
+        done < <(xwininfo -children -stats -id "$id" 2>/dev/null)
+        [[ $map == IsViewable && -n $root && -n $parent ]] || continue
+        if [[ $parent != "$root" ]]; then
+            E2E_WINS+=("$id icon $x $y $w $h")
+        elif [[ $ovr == yes ]]; then
+            E2E_WINS+=("$id popup $x $y $w $h")
+        else
+            E2E_WINS+=("$id window $x $y $w $h")
+        fi
+    done
+}
+
+# Visible windows of the class, counted without looking at each (cheap).
+e2e__visible_count() {
+    local ids
+    ids=$(xdotool search --onlyvisible --classname "^${E2E_CLASS}\$" 2>/dev/null | sort -u) || ids=""
+    E2E__VISIBLE=0
+    [[ -n $ids ]] && E2E__VISIBLE=$(wc -l <<<"$ids")
+    return 0
+}
+
+# e2e_windows_of KIND: E2E_KIND_WINS gets the matching lines of E2E_WINS.
+e2e_windows_of() {
+    local line
+    E2E_KIND_WINS=()
+    for line in "${E2E_WINS[@]}"; do
+        [[ ${line#* } == "$1 "* ]] && E2E_KIND_WINS+=("$line")
+    done
+    return 0
+}
+
+e2e__windows_text() { e2e_list_windows; printf '%s; ' "${E2E_WINS[@]:-none}"; }
+
+# e2e_count KIND: prints how many visible windows of that kind exist now.
+e2e_count() { e2e_list_windows; e2e_windows_of "$1"; echo "${#E2E_KIND_WINS[@]}"; }
+
+e2e__set_geometry() { # PREFIX "ID KIND X Y W H"
+    local id kind x y w h
+    read -r id kind x y w h <<<"$2"
+    printf -v "${1}_ID" %s "$id"
+    printf -v "${1}_X" %s "$x"
+    printf -v "${1}_Y" %s "$y"
+    printf -v "${1}_W" %s "$w"
+    printf -v "${1}_H" %s "$h"
+}
+
+e2e__icon_present() { e2e_list_windows; e2e_windows_of icon; ((${#E2E_KIND_WINS[@]} >= 1)); }
+e2e__icon_absent() { e2e_list_windows; e2e_windows_of icon; ((${#E2E_KIND_WINS[@]} == 0)); }
+
+# e2e_wait_docked: waits for the docked icon, checks there is exactly one and
+# sets E2E_ICON_{ID,X,Y,W,H}.
+e2e_wait_docked() {
+    e2e_poll "$E2E_TIMEOUT_MS" e2e__icon_present ||
+        e2e_fail "expected a docked tray icon (visible window of class $E2E_CLASS with a non-root parent) within $E2E_TIMEOUT_MS ms; program alive: $(e2e_program_alive && echo yes || echo no); saw: $(e2e__windows_text)"
+    ((${#E2E_KIND_WINS[@]} == 1)) || e2e_fail "expected exactly one docked icon, saw ${#E2E_KIND_WINS[@]}: ${E2E_KIND_WINS[*]}"
+    e2e__set_geometry E2E_ICON "${E2E_KIND_WINS[0]}"
+    ((E2E_ICON_W > 0 && E2E_ICON_H > 0)) || e2e_fail "docked icon has no size: ${E2E_KIND_WINS[0]}"
+}
+
+e2e_wait_undocked() {
+    e2e_poll "$E2E_TIMEOUT_MS" e2e__icon_absent ||
+        e2e_fail "expected no docked icon of class $E2E_CLASS, saw: $(e2e__windows_text)"
+}
+
+e2e__program_windows_gone() { e2e_list_windows; ((${#E2E_WINS[@]} == 0)); }
+
+e2e_wait_no_windows() {
+    e2e_poll "$E2E_TIMEOUT_MS" e2e__program_windows_gone ||
+        e2e_fail "expected no visible window of class $E2E_CLASS, saw: $(e2e__windows_text)"
+}
+
+# Colours in a screen area (capped at 64); a freshly mapped window shows one or
+# two until painted.
+e2e_colours() { "$E2E_TMP/xprobe" colours "$@" 2>/dev/null; }
+
+e2e__painted() { local k; k=$(e2e_colours "$@"); [[ $k =~ ^[0-9]+$ ]] && ((k >= 8)); }
+
+e2e__menu_shown() {
+    # The icon alone is visible until the menu maps.
+    e2e__visible_count
+    ((E2E__VISIBLE >= 2)) || return 1
+    e2e_list_windows
+    e2e_windows_of popup
+    ((${#E2E_KIND_WINS[@]} >= 1)) || return 1
+    local id kind x y w h
+    read -r id kind x y w h <<<"${E2E_KIND_WINS[0]}"
+    e2e__painted "$x" "$y" "$w" "$h"
+}
+
+e2e__menu_closed() { e2e_list_windows; e2e_windows_of popup; ((${#E2E_KIND_WINS[@]} == 0)); }
+
+e2e_wait_menu_closed() {
+    e2e_poll "$E2E_TIMEOUT_MS" e2e__menu_closed ||
+        e2e_fail "expected the popup menu to close, saw: $(e2e__windows_text)"
+}
+
+# e2e_press_icon BUTTON: moves the pointer onto the icon and presses (and
+# releases) BUTTON: 1 left, 3 right. Successive presses alternate between two
+# points more than Qt's double-click distance (5 px) apart: a second press at
+# the same spot within the double-click interval arrives as a double click,
+# which does not open the menu.
+E2E__PRESS_SIDE=0
+e2e_press_icon() {
+    e2e_wait_docked
+    e2e_windows_of popup
+    ((${#E2E_KIND_WINS[@]} == 0)) || e2e_fail "a popup is already open before pressing the icon: ${E2E_KIND_WINS[*]}"
+    local x=$((E2E_ICON_X + E2E_ICON_W / 2)) y=$((E2E_ICON_Y + E2E_ICON_H / 2))
+    if ((E2E_ICON_W >= 16)); then
+        E2E__PRESS_SIDE=$((1 - E2E__PRESS_SIDE))
+        x=$((E2E_ICON_X + (E2E__PRESS_SIDE ? E2E_ICON_W / 4 : E2E_ICON_W * 3 / 4)))
+    fi
+    # --delay 0: xdotool otherwise sleeps 100 ms after the click.
+    xdotool mousemove "$x" "$y" click --delay 0 "$1" || e2e_fail "xdotool could not click button $1 on the icon"
+}
+
+# e2e_open_menu: right press on the icon, then waits for exactly one painted
+# popup menu; sets E2E_MENU_{ID,X,Y,W,H}.
+e2e_open_menu() {
+    e2e_press_icon 3
+    e2e_poll "$E2E_TIMEOUT_MS" e2e__menu_shown ||
+        e2e_fail "expected a painted popup menu (override-redirect window of class $E2E_CLASS, >= 8 colours) after a right press on the icon, saw: $(e2e__windows_text)"
+    ((${#E2E_KIND_WINS[@]} == 1)) || e2e_fail "expected exactly one popup menu, saw ${#E2E_KIND_WINS[@]}: ${E2E_KIND_WINS[*]}"
+    e2e__set_geometry E2E_MENU "${E2E_KIND_WINS[0]}"
+}
+
+# e2e_menu_choose KEY...: types the keys into the open menu (e.g. Down Down
+# Return) and waits until the menu has closed.
+e2e_menu_choose() {
+    xdotool key "$@" || e2e_fail "xdotool key $* failed"
+    e2e_poll "$E2E_TIMEOUT_MS" e2e__window_gone "$E2E_MENU_ID" ||
+        e2e_fail "expected the popup menu $E2E_MENU_ID to close after the keys $*, saw: $(e2e__windows_text)"
+}
+
+# e2e_menu_pick N: opens the menu and chooses the N-th selectable item by keyboard.
+e2e_menu_pick() {
+    local keys=() i
+    for ((i = 0; i < $1; i++)); do keys+=(Down); done
+    e2e_open_menu
+    e2e_menu_choose "${keys[@]}" Return
+}
+
+e2e__named_shown() {
+    local ids id line
+    E2E__NAMED=()
+    ids=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | sort -u) || return 1
+    e2e_list_windows
+    for id in $ids; do
+        for line in "${E2E_WINS[@]}"; do
+            [[ $line == "$id "* ]] && E2E__NAMED+=("$line")
+        done
+    done
+    ((${#E2E__NAMED[@]} >= 1)) || return 1
+    local x y w h
+    read -r _ _ x y w h <<<"${E2E__NAMED[0]}"
+    e2e__painted "$x" "$y" "$w" "$h"
+}
+
+# e2e_wait_window_titled TITLE: waits for exactly one visible, painted window
+# of the program whose title is TITLE; sets E2E_WIN_{ID,X,Y,W,H}.
+e2e_wait_window_titled() {
+    local re
+    re="^$(printf '%s' "$1" | sed 's/[][\.*^$(){}?+|]/\\&/g')\$"
+    e2e_poll "$E2E_TIMEOUT_MS" e2e__named_shown "$re" ||
+        e2e_fail "expected a visible, painted window of class $E2E_CLASS titled '$1', saw: $(e2e__windows_text)"
+    ((${#E2E__NAMED[@]} == 1)) || e2e_fail "expected exactly one window titled '$1', saw ${#E2E__NAMED[@]}: ${E2E__NAMED[*]}"
+    e2e__set_geometry E2E_WIN "${E2E__NAMED[0]}"
+}
+
+e2e__window_gone() { ! xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+
+e2e_wait_window_gone() {
+    e2e_poll "$E2E_TIMEOUT_MS" e2e__window_gone "$1" || e2e_fail "expected window $1 to close, it is still visible"
+}
+
+e2e__has_focus() { [[ $(xdotool getwindowfocus 2>/dev/null) == "$1" ]]; }
+
+# e2e_focus_window ID: gives a window the keyboard focus (there is no window
+# manager to do it) and waits until the server reports it focused.
+e2e_focus_window() {
+    xdotool windowfocus "$1" 2>/dev/null
+    e2e_poll "$E2E_TIMEOUT_MS" e2e__has_focus "$1" ||
+        e2e_fail "expected window $1 to get the keyboard focus, focus is on $(xdotool getwindowfocus 2>&1)"
+}
+
+# ---------------------------------------------------------------- screenshots
+
+# e2e_screenshot NAME [X Y W H]: saves the screen (or an area) as NAME.png in
+# the artifacts directory.
+e2e_screenshot() {
+    local out=$E2E_ARTIFACTS/$1.png
+    if (($# == 5)); then
+        import -silent -window root -crop "${4}x${5}+${2}+${3}" +repage "$out" || e2e_fail "screenshot $out failed"
+    else
+        import -silent -window root "$out" || e2e_fail "screenshot $out failed"
+    fi
+    e2e_log "screenshot $out"
+}
+
+# e2e_screenshot_menu NAME: the open menu plus a margin (the icon shows too).
+e2e_screenshot_menu() {
+    local x=$((E2E_MENU_X > 10 ? E2E_MENU_X - 10 : 0)) y=$((E2E_MENU_Y > 10 ? E2E_MENU_Y - 10 : 0))
+    e2e_screenshot "$1" "$x" "$y" $((E2E_MENU_X - x + E2E_MENU_W + 10)) $((E2E_MENU_Y - y + E2E_MENU_H + 10))
+}
+
+# ---------------------------------------------------------------- menu rows
+
+e2e__menu_area() { printf '%s ' "$E2E_MENU_X" "$E2E_MENU_Y" "$E2E_MENU_W" "$E2E_MENU_H"; }
+
+# Succeeds once the changed area (against the unhighlighted menu) differs from
+# the previous highlight and two grabs in a row agree (the repaint is complete).
+e2e__highlight_moved() {
+    # shellcheck disable=SC2046
+    E2E__BOX=$("$E2E_TMP/xprobe" diffbox $(e2e__menu_area) "$E2E_TMP/menu-base.ppm") || return 1
+    if [[ $E2E__BOX != none && $E2E__BOX != "$E2E__PREV_BOX" && $E2E__BOX == "$E2E__CAND_BOX" ]]; then
+        return 0
+    fi
+    E2E__CAND_BOX=$E2E__BOX
+    return 1
+}
+
+# e2e_menu_rows N: with the menu just opened (nothing highlighted), presses
+# Down N times and records each highlighted row's box relative to the menu in
+# E2E_ROW_{TOP,BOTTOM,LEFT,RIGHT}[1..N] (bottom and right exclusive). The
+# unhighlighted menu image stays in $E2E_TMP/menu-base.ppm. This finds the rows
+# without knowing the style's metrics.
+e2e_menu_rows() {
+    local n=$1 k w h x y
+    E2E_ROW_TOP=() E2E_ROW_BOTTOM=() E2E_ROW_LEFT=() E2E_ROW_RIGHT=()
+    # shellcheck disable=SC2046
+    "$E2E_TMP/xprobe" grab $(e2e__menu_area) "$E2E_TMP/menu-base.ppm" || e2e_fail "could not grab the menu"
+    E2E__PREV_BOX=none
+    for ((k = 1; k <= n; k++)); do
+        xdotool key Down || e2e_fail "xdotool key Down failed"
+        E2E__CAND_BOX=""
+        e2e_poll "$E2E_TIMEOUT_MS" e2e__highlight_moved ||
+            e2e_fail "after Down #$k expected a newly highlighted menu row; the changed area stayed '${E2E__BOX:-none}' (before: '$E2E__PREV_BOX')"
+        E2E__PREV_BOX=$E2E__BOX
+        [[ $E2E__BOX =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]] || e2e_fail "bad box '$E2E__BOX'"
+        w=${BASH_REMATCH[1]} h=${BASH_REMATCH[2]} x=${BASH_REMATCH[3]} y=${BASH_REMATCH[4]}
+        E2E_ROW_TOP[k]=$y E2E_ROW_BOTTOM[k]=$((y + h)) E2E_ROW_LEFT[k]=$x E2E_ROW_RIGHT[k]=$((x + w))
+        e2e_log "row $k: ${w}x${h}+${x}+${y}"
+    done
+}
+
+# Crop of row K's inside (2 px in from the highlight box, which may cover
+# the menu frame) of the unhighlighted menu.
+e2e__row_crop() {
+    local k=$1
+    printf '%dx%d+%d+%d' $((E2E_ROW_RIGHT[k] - E2E_ROW_LEFT[k] - 4)) $((E2E_ROW_BOTTOM[k] - E2E_ROW_TOP[k] - 4)) \
+        $((E2E_ROW_LEFT[k] + 2)) $((E2E_ROW_TOP[k] + 2))
+}
+
+# e2e_row_signature K: pixel hash of row K; equal captions give equal hashes.
+e2e_row_signature() { convert "$E2E_TMP/menu-base.ppm" -crop "$(e2e__row_crop "$1")" +repage -format '%#' info:; }
+
+e2e_row_colours() { convert "$E2E_TMP/menu-base.ppm" -crop "$(e2e__row_crop "$1")" +repage -format '%k' info:; }
+
+# e2e_menu_area_colours X0 Y0 X1 Y1: colours in a box of the unhighlighted menu (end exclusive).
+e2e_menu_area_colours() {
+    convert "$E2E_TMP/menu-base.ppm" -crop "$(($3 - $1))x$(($4 - $2))+$1+$2" +repage -format '%k' info:
+}
+
+# ---------------------------------------------------------------- the store
+
+# QSettings' INI escaping of a string value: backslash before " and \,
+# double quotes around values with ; , = or a leading/trailing space, and a
+# second @ in front of a leading @. Control characters are not supported here.
+e2e_ini_escape() {
+    local v=$1
+    [[ $v =~ [[:cntrl:]] ]] && e2e_fail "e2e_ini_escape: control characters are not supported: $(printf '%q' "$v")"
+    [[ $v == @* ]] && v="@$v"
+    v=${v//\\/\\\\}
+    v=${v//\"/\\\"}
+    if [[ $v == *[\;,=]* || $v == " "* || $v == *" " ]]; then
+        v="\"$v\""
+    fi
+    E2E_ESCAPED=$v
+}
+
+# e2e_store_text TITLE0 URL0 ... TITLE4 URL4: prints the store as QSettings writes it.
+e2e_store_text() {
+    (($# == 10)) || e2e_fail "e2e_store_text needs 10 values, got $#"
+    local i vals=("$@")
+    printf '%s\n' "$E2E_STORE_GROUP"
+    for i in 0 1 2 3 4; do
+        e2e_ini_escape "${vals[2 * i]}"
+        printf 'Title%%20url%d=%s\n' "$i" "$E2E_ESCAPED"
+    done
+    for i in 0 1 2 3 4; do
+        e2e_ini_escape "${vals[2 * i + 1]}"
+        printf 'url%d=%s\n' "$i" "$E2E_ESCAPED"
+    done
+}
+
+e2e_seed_store() {
+    mkdir -p "$(dirname "$E2E_STORE")"
+    e2e_store_text "$@" >"$E2E_STORE" || exit 1
+}
+
+# Lines of the bookmark group in a store file, without the header.
+e2e_store_group_lines() {
+    awk -v g="$E2E_STORE_GROUP" '
+        /^\[/ { in_group = ($0 == g); next }
+        in_group && NF { print }' "$1"
+}
+
+# e2e_expect_store TITLE0 URL0 ...: the bookmark group holds exactly these ten keys and values.
+e2e_expect_store() {
+    [[ -f $E2E_STORE ]] || e2e_fail "expected the store $E2E_STORE to exist; config dir holds: $(find "$XDG_CONFIG_HOME" -printf '%P ' 2>/dev/null)"
+    local expected seen
+    expected=$(e2e_store_text "$@" | tail -n +2)
+    seen=$(e2e_store_group_lines "$E2E_STORE")
+    [[ $expected == "$seen" ]] ||
+        e2e_fail "store group $E2E_STORE_GROUP differs."$'\n'"expected:"$'\n'"$expected"$'\n'"saw (whole file):"$'\n'"$(cat "$E2E_STORE")"
+}
+
+e2e_defaults() {
+    local i
+    E2E_DEFAULTS=()
+    for i in 0 1 2 3 4; do E2E_DEFAULTS+=("$E2E_DEFAULT_TITLE" "$E2E_DEFAULT_URL"); done
+}
+
+# e2e_row_text_width K: width of what is drawn in row K (its caption), measured
+# against the row's background.
+e2e_row_text_width() {
+    convert "$E2E_TMP/menu-base.ppm" -crop "$(e2e__row_crop "$1")" +repage -fuzz 20% -trim -format '%w' info:
+}
