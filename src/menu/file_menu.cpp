@@ -37,10 +37,6 @@ void FileMenu::popup() {
     menu_->popup();
 }
 
-std::string FileMenu::caption(std::size_t item) const {
-    return menu_->caption(item);
-}
-
 void FileMenu::openBookmark(std::size_t index) {
     runtime_.shell.open(module_.UrlAddress[index]);
 }

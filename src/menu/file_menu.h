@@ -23,7 +23,6 @@ class FileMenu {
     // Captions of the five bookmark items := the five titles, unchanged.
     void SetUrlMenu();
     void popup();
-    std::string caption(std::size_t item) const;
     runtime::PopupMenu& popupMenu() { return *menu_; }
 
     void Url1_Click() { openBookmark(0); }
