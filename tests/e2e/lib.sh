@@ -802,3 +802,560 @@ e2e_defaults() {
 e2e_row_text_width() {
     convert "$E2E_TMP/menu-base.ppm" -crop "$(e2e__row_crop "$1")" +repage -fuzz 20% -trim -format '%w' info:
 }
+
+# ================================================================ private folder, editor, install
+# Helpers for the scenarios on the private folder, the bookmark editor and the
+# installed tree. Kept apart from the rest: e2e_folder_*, e2e_editor_*, e2e_install_*.
+
+E2E_FOLDER_BOX_TITLE='Quorvel フォルダーエラー'
+E2E_EDITOR_TITLE='Quorvel Private URL Editor'
+E2E_EDITOR_W=417
+E2E_EDITOR_H=176
+E2E_FOLDER_PEER=
+E2E_FOLDER_PINGS=0
+declare -gA E2E_FOLDER_PEER_PID=() E2E_FOLDER_PEER_ID=() E2E_FOLDER_PEER_LOG=()
+
+# e2e_folder_peer: builds xpeer.c (other X clients: windows to close, a stand-in
+# window manager, clipboard access) once; the editor helpers use it too.
+e2e_folder_peer() {
+    [[ -n $E2E_FOLDER_PEER ]] && return 0
+    cc -O1 -o "$E2E_TMP/xpeer" "$E2E_LIB_DIR/xpeer.c" -lX11 2>"$E2E_TMP/cc-xpeer.log" ||
+        e2e_fail "could not build xpeer.c: $(cat "$E2E_TMP/cc-xpeer.log")"
+    E2E_FOLDER_PEER=$E2E_TMP/xpeer
+}
+
+# e2e_folder_program_dir DIR: a copy of the program (and Help/) in DIR, so that
+# private folders are made there and not in the build tree. Sets
+# E2E_FOLDER_EXE, E2E_FOLDER_DIR (resolved) and E2E_FOLDER_PATH (DIR/login name).
+e2e_folder_program_dir() {
+    mkdir -p "$1" || e2e_fail "could not make $1"
+    cp "$E2E_PROGRAM" "$1/quorvel" && cp -r "$E2E_PROGRAM_DIR/Help" "$1/Help" ||
+        e2e_fail "could not copy the program to $1"
+    E2E_FOLDER_EXE=$1/quorvel
+    E2E_FOLDER_DIR=$(readlink -f "$1")
+    E2E_FOLDER_PATH=$E2E_FOLDER_DIR/$(id -un)
+}
+
+# e2e_folder_state PATH...: one line per entry under each PATH (itself
+# included): type, owner, mode, size, mtime, link target and a content hash.
+e2e_folder_state() {
+    local p
+    for p in "$@"; do
+        [[ -e $p || -L $p ]] || { printf '%s absent\n' "$p"; continue; }
+        find "$p" -printf '%p %y %U:%G %m %s %T@ ->%l ' -exec sh -c \
+            'if [ -f "$1" ] && [ ! -L "$1" ]; then md5sum <"$1"; else echo -; fi' _ {} \; | sort
+    done
+}
+
+# e2e_folder_read_message: the text of the message box in E2E_WIN_*, read by
+# dragging over it with the mouse (the style lets a message be selected) and
+# reading the PRIMARY selection. Sets E2E_FOLDER_MESSAGE.
+e2e_folder_read_message() {
+    e2e_folder_peer
+    local img=$E2E_TMP/message.ppm bg geo tx ty th
+    "$E2E_TMP/xprobe" grab "$E2E_WIN_X" "$E2E_WIN_Y" "$E2E_WIN_W" "$E2E_WIN_H" "$img" ||
+        e2e_fail "could not grab the message box"
+    # The icon is the first thing drawn on the left, the text right of it after
+    # a gap; the button sits at the bottom right, so a strip at the text's left
+    # edge holds only the text lines. Columns with ink: the left half squeezed
+    # to one row, background black, anything else white.
+    bg=$(convert "$img" -format "%[pixel:p{$((E2E_WIN_W - 2)),2}]" info:)
+    tx=$(convert "$img" -crop "$((E2E_WIN_W / 2))x${E2E_WIN_H}+0+0" +repage -fuzz 10% -fill black -opaque "$bg" \
+        -fill white +opaque black -colorspace gray -scale "$((E2E_WIN_W / 2))x1!" -depth 8 -compress none pgm:- |
+        awk 'BEGIN { RS = "[ \t\n]+" }
+             NR > 4 {
+                 if ($1 > 0) { if (gap >= 6 && seen) { print NR - 5; exit } seen = 1; gap = 0 }
+                 else if (seen) gap++
+             }')
+    [[ $tx =~ ^[0-9]+$ ]] || e2e_fail "no icon followed by text found at the left of the message box"
+    geo=$(convert "$img" -crop "24x${E2E_WIN_H}+${tx}+0" +repage -fuzz 10% -trim -format '%h %Y' info:)
+    th=${geo% *} ty=${geo#* }
+    ((th >= 8)) || e2e_fail "no text found in the message box (text left edge $tx, strip trim: $geo)"
+    "$E2E_FOLDER_PEER" clear PRIMARY
+    xdotool mousemove $((E2E_WIN_X + tx + 1)) $((E2E_WIN_Y + ty + 4)) mousedown 1 \
+        mousemove $((E2E_WIN_X + tx + 40)) $((E2E_WIN_Y + ty + 8)) \
+        mousemove $((E2E_WIN_X + E2E_WIN_W - 3)) $((E2E_WIN_Y + ty + th - 3)) mouseup 1 ||
+        e2e_fail "xdotool could not drag over the message"
+    e2e_poll "$E2E_TIMEOUT_MS" e2e_folder__read_selection PRIMARY ||
+        e2e_fail "could not read the message box's text through the PRIMARY selection"
+    E2E_FOLDER_MESSAGE=$E2E_FOLDER_TEXT
+}
+
+e2e_folder__read_selection() {
+    local text
+    text=$("$E2E_FOLDER_PEER" text "$1" 200 && echo x) || return 1
+    E2E_FOLDER_TEXT=${text%x}
+}
+
+# e2e_folder_expect_message TITLE PART...: waits for the message box TITLE,
+# saves a screenshot (NAME: E2E_FOLDER_SHOT if set), checks that its text
+# contains each PART, then presses OK and waits until it is gone.
+e2e_folder_expect_message() {
+    local title=$1 part
+    shift
+    e2e_wait_window_titled "$title"
+    e2e_screenshot "${E2E_FOLDER_SHOT:-message}" "$E2E_WIN_X" "$E2E_WIN_Y" "$E2E_WIN_W" "$E2E_WIN_H"
+    e2e_folder_read_message
+    for part in "$@"; do
+        [[ $E2E_FOLDER_MESSAGE == *"$part"* ]] ||
+            e2e_fail "message box '$title': expected its text to contain $(printf '%q' "$part"), saw $(printf '%q' "$E2E_FOLDER_MESSAGE")"
+    done
+    e2e_program_alive || e2e_fail "the program exited while its message box '$title' was shown"
+    e2e_focus_window "$E2E_WIN_ID"
+    xdotool key Return || e2e_fail "xdotool key Return failed"
+    e2e_wait_window_gone "$E2E_WIN_ID"
+}
+
+# e2e_folder_peer_window NAME XPEER-WINDOW-ARGS...: maps a window of another
+# client (see xpeer.c) and waits until it is mapped; E2E_FOLDER_PEER_ID[NAME].
+e2e_folder_peer_window() {
+    local name=$1
+    shift
+    e2e_folder_peer
+    E2E_FOLDER_PEER_LOG[$name]=$E2E_TMP/peer-$name.log
+    : >"${E2E_FOLDER_PEER_LOG[$name]}"
+    "$E2E_FOLDER_PEER" window "${E2E_FOLDER_PEER_LOG[$name]}" "$@" 2>>"$E2E_TMP/peers.log" &
+    E2E_FOLDER_PEER_PID[$name]=$!
+    e2e__track "$!" "peer $name"
+    e2e_poll "$E2E_TIMEOUT_MS" grep -q '^mapped ' "${E2E_FOLDER_PEER_LOG[$name]}" ||
+        e2e_fail "peer window $name ($*) was not mapped"
+    E2E_FOLDER_PEER_ID[$name]=$(sed -n 's/^mapped //p' "${E2E_FOLDER_PEER_LOG[$name]}" | head -n 1)
+}
+
+# e2e_folder_peer_sync NAME: a ping through the X server to the peer; once it
+# has logged it, it has also logged every message sent to it before.
+e2e_folder_peer_sync() {
+    local name=$1
+    E2E_FOLDER_PINGS=$((E2E_FOLDER_PINGS + 1))
+    "$E2E_FOLDER_PEER" ping "${E2E_FOLDER_PEER_ID[$name]}" "$E2E_FOLDER_PINGS" || e2e_fail "could not ping peer $name"
+    e2e_poll "$E2E_TIMEOUT_MS" grep -qx "ping $E2E_FOLDER_PINGS" "${E2E_FOLDER_PEER_LOG[$name]}" ||
+        e2e_fail "peer $name did not answer ping $E2E_FOLDER_PINGS; its log: $(tr '\n' ';' <"${E2E_FOLDER_PEER_LOG[$name]}")"
+}
+
+# e2e_folder_peer_wm NAME...: starts the stand-in window manager (peer "wm"),
+# which puts the named peer windows into frames and lists them as its clients.
+e2e_folder_peer_wm() {
+    local ids=() n log=$E2E_TMP/peer-wm.log
+    for n in "$@"; do ids+=("${E2E_FOLDER_PEER_ID[$n]}"); done
+    e2e_folder_peer
+    E2E_FOLDER_PEER_LOG[wm]=$log
+    : >"$log"
+    "$E2E_FOLDER_PEER" wm "$log" "${ids[@]}" 2>>"$E2E_TMP/peers.log" &
+    E2E_FOLDER_PEER_PID[wm]=$!
+    e2e__track "$!" "peer wm"
+    e2e_poll "$E2E_TIMEOUT_MS" grep -q '^ready ' "$log" || e2e_fail "the stand-in window manager did not start: $(cat "$E2E_TMP/peers.log")"
+    E2E_FOLDER_PEER_ID[wm]=$(sed -n 's/^ready //p' "$log" | head -n 1)
+}
+
+# e2e_folder_expect_closed NAME: the peer window got WM_DELETE_WINDOW and ended with status 0.
+e2e_folder_expect_closed() {
+    local name=$1 pid=${E2E_FOLDER_PEER_PID[$1]} rc
+    e2e_poll "$E2E_TIMEOUT_MS" e2e__not_alive "$pid" ||
+        e2e_fail "expected window $name (${E2E_FOLDER_PEER_ID[$name]}) to be closed; its log: $(tr '\n' ';' <"${E2E_FOLDER_PEER_LOG[$name]}")"
+    wait "$pid"
+    rc=$?
+    e2e__untrack "$pid"
+    grep -qx delete "${E2E_FOLDER_PEER_LOG[$name]}" && ((rc == 0)) ||
+        e2e_fail "window $name ended without WM_DELETE_WINDOW (status $rc); its log: $(tr '\n' ';' <"${E2E_FOLDER_PEER_LOG[$name]}")"
+}
+
+# e2e_folder_expect_open NAME: the peer window still runs and got no client
+# message other than pings (checked after a ping round trip).
+e2e_folder_expect_open() {
+    local name=$1 other
+    e2e__alive "${E2E_FOLDER_PEER_PID[$name]}" ||
+        e2e_fail "window $name (${E2E_FOLDER_PEER_ID[$name]}) was closed; its log: $(tr '\n' ';' <"${E2E_FOLDER_PEER_LOG[$name]}")"
+    e2e_folder_peer_sync "$name"
+    other=$(grep -v -e '^mapped ' -e '^ping ' "${E2E_FOLDER_PEER_LOG[$name]}")
+    e2e_expect_eq "client messages received by window $name" "" "$other"
+}
+
+# ---------------------------------------------------------------- the editor
+
+# e2e_editor_open: URL編集 (the sixth selectable row), then waits for the one
+# editor window; sets E2E_EDITOR_{ID,X,Y}.
+e2e_editor_open() {
+    e2e_folder_peer
+    e2e_menu_pick 6
+    e2e_wait_window_titled "$E2E_EDITOR_TITLE"
+    E2E_EDITOR_ID=$E2E_WIN_ID E2E_EDITOR_X=$E2E_WIN_X E2E_EDITOR_Y=$E2E_WIN_Y
+    e2e_expect_eq "editor client size" "${E2E_EDITOR_W}x${E2E_EDITOR_H}" "${E2E_WIN_W}x${E2E_WIN_H}"
+}
+
+e2e_editor_focus() { e2e_focus_window "$E2E_EDITOR_ID"; }
+
+# e2e_editor_click_box KIND ROW [KEY...]: clicks the middle of a box (KIND
+# title or url, ROW 0-4), then presses the keys.
+e2e_editor_click_box() {
+    local x y=$((24 + 24 * $2 + 9)) keys=()
+    case $1 in
+        title) x=$((24 + 56)) ;;
+        url) x=$((144 + 132)) ;;
+        *) e2e_fail "e2e_editor_click_box: unknown box kind $1" ;;
+    esac
+    (($# > 2)) && keys=(key "${@:3}")
+    xdotool mousemove $((E2E_EDITOR_X + x)) $((E2E_EDITOR_Y + y)) click --delay 0 1 "${keys[@]}" ||
+        e2e_fail "xdotool could not click the $1 box of row $2 (keys: ${*:3})"
+}
+
+# e2e_editor_read KIND ROW: the box's text, through Ctrl+A Ctrl+C and the
+# CLIPBOARD selection (emptied first). Sets E2E_EDITOR_TEXT.
+e2e_editor_read() {
+    "$E2E_FOLDER_PEER" clear CLIPBOARD
+    e2e_editor_click_box "$1" "$2" ctrl+a ctrl+c
+    e2e_poll "$E2E_TIMEOUT_MS" e2e_folder__read_selection CLIPBOARD ||
+        e2e_fail "could not copy the $1 box of row $2 (empty box, or no copy)"
+    E2E_EDITOR_TEXT=$E2E_FOLDER_TEXT
+}
+
+# e2e_editor_expect_boxes TITLE0 URL0 ... TITLE4 URL4: every box shows its value.
+e2e_editor_expect_boxes() {
+    (($# == 10)) || e2e_fail "e2e_editor_expect_boxes needs 10 values, got $#"
+    local vals=("$@") row
+    e2e_editor_focus
+    for row in 0 1 2 3 4; do
+        e2e_editor_read title "$row"
+        e2e_expect_eq "editor title box $((row + 1))" "${vals[2 * row]}" "$E2E_EDITOR_TEXT"
+        e2e_editor_read url "$row"
+        e2e_expect_eq "editor URL box $((row + 1))" "${vals[2 * row + 1]}" "$E2E_EDITOR_TEXT"
+    done
+}
+
+# e2e_editor_keys TEXT...: puts every character of TEXT on a key of its own,
+# before the program starts: xdotool would otherwise remap a key for each
+# character not on the keyboard and undo it at once, and the program, reading
+# the keymap after the undo, loses the character now and then.
+e2e_editor_keys() {
+    e2e_folder_peer
+    "$E2E_FOLDER_PEER" keys "$@" || e2e_fail "could not put the characters of $* on keys"
+}
+
+# e2e_editor_type TEXT: types into the focused box (Japanese too, once on keys).
+e2e_editor_type() {
+    "$E2E_FOLDER_PEER" keys --check "$1" || e2e_fail "characters of $(printf '%q' "$1") are not on keys: call e2e_editor_keys first"
+    xdotool type --delay 20 -- "$1" || e2e_fail "xdotool could not type $(printf '%q' "$1")"
+}
+
+# e2e_editor_set KIND ROW TEXT: replaces a box's text (empty: clears it) and
+# reads it back, so that a lost key shows here and not later.
+e2e_editor_set() {
+    e2e_editor_click_box "$1" "$2" ctrl+a BackSpace
+    [[ -n $3 ]] || return 0
+    e2e_editor_type "$3"
+    e2e_editor_read "$1" "$2"
+    e2e_expect_eq "the $1 box of row $2 after typing" "$3" "$E2E_EDITOR_TEXT"
+}
+
+# e2e_editor_click_button Cancel|OK: clicks the button (e2e_editor_wait_closed waits).
+e2e_editor_click_button() {
+    local x
+    case $1 in
+        Cancel) x=$((248 + 36)) ;;
+        OK) x=$((336 + 36)) ;;
+        *) e2e_fail "e2e_editor_click_button: unknown button $1" ;;
+    esac
+    xdotool mousemove $((E2E_EDITOR_X + x)) $((E2E_EDITOR_Y + 144 + 12)) click --delay 0 1 ||
+        e2e_fail "xdotool could not click $1"
+}
+
+e2e_editor_wait_closed() {
+    e2e_poll "$E2E_TIMEOUT_MS" e2e__window_gone "$E2E_EDITOR_ID" ||
+        e2e_fail "expected the editor ($E2E_EDITOR_ID) to close after $1, it is still shown"
+}
+
+# e2e_editor_close: WM_DELETE_WINDOW, as a window manager sends for the title bar's close button.
+e2e_editor_close() {
+    "$E2E_FOLDER_PEER" close "$E2E_EDITOR_ID" || e2e_fail "could not send WM_DELETE_WINDOW to the editor"
+    e2e_editor_wait_closed "WM_DELETE_WINDOW"
+}
+
+# e2e_editor_menu_signatures: opens the menu and sets E2E_EDITOR_SIG[1..5],
+# pixel hashes of the five bookmark captions, trimmed so that they do not
+# depend on the menu's width (the longest caption); closes the menu.
+e2e_editor_menu_signatures() {
+    local k
+    E2E_EDITOR_SIG=()
+    e2e_open_menu
+    e2e_menu_rows 5
+    for k in 1 2 3 4 5; do
+        E2E_EDITOR_SIG[k]=$(convert "$E2E_TMP/menu-base.ppm" -crop "$(e2e__row_crop "$k")" +repage \
+            -fuzz 20% -trim +repage -format '%wx%h %#' info:)
+    done
+    e2e_menu_choose Escape
+}
+
+# ---------------------------------------------------------------- the installed tree
+
+# e2e_install_png_size FILE: prints "WxH" of a PNG (and fails on anything else).
+e2e_install_png_size() {
+    local out
+    out=$(identify -format '%m %wx%h' "$1" 2>&1) || e2e_fail "identify could not read $1: $out"
+    [[ $out == "PNG "* ]] || e2e_fail "$1 is not a PNG: $out"
+    printf '%s\n' "${out#PNG }"
+}
+
+# e2e_install_entry_value FILE KEY: the value of KEY in the [Desktop Entry] group.
+e2e_install_entry_value() {
+    awk -v key="$2" '
+        /^\[/ { in_group = ($0 == "[Desktop Entry]"); next }
+        in_group && index($0, key "=") == 1 { print substr($0, length(key) + 2); exit }' "$1"
+}
+
+# ================================================================ fault and abuse helpers
+# For tests/robustness: the store read through QSettings (quorvel_store_probe),
+# the editor, message boxes, memory, and the C helpers savekill.c (kill -9 at a
+# chosen point of a save) and xdrive.c (long input soaks). All named e2e_fault_*.
+
+E2E_FAULT_DIR=$(cd "$E2E_LIB_DIR/../robustness" 2>/dev/null && pwd -P)
+E2E_FAULT_EDITOR_TITLE='Quorvel Private URL Editor'
+
+# e2e_fault_init NAME [PROGRAM]: e2e_init, then the store probe (built by CMake
+# beside the program's build tree, or $QUORVEL_STORE_PROBE) and the C helpers.
+e2e_fault_init() {
+    e2e_init "$@"
+    E2E_FAULT_PROBE=${QUORVEL_STORE_PROBE:-$E2E_PROGRAM_DIR/../tests/robustness/quorvel_store_probe}
+    [[ -x $E2E_FAULT_PROBE ]] ||
+        e2e_fail "store probe not found: $E2E_FAULT_PROBE (build the target quorvel_store_probe or set QUORVEL_STORE_PROBE)"
+    cc -O1 -o "$E2E_TMP/savekill" "$E2E_FAULT_DIR/savekill.c" 2>"$E2E_TMP/cc-savekill.log" ||
+        e2e_fail "could not build savekill.c: $(cat "$E2E_TMP/cc-savekill.log")"
+    cc -O1 -o "$E2E_TMP/xdrive" "$E2E_FAULT_DIR/xdrive.c" -lX11 -lXtst 2>"$E2E_TMP/cc-xdrive.log" ||
+        e2e_fail "could not build xdrive.c (needs libxtst-dev): $(cat "$E2E_TMP/cc-xdrive.log")"
+    E2E_FAULT_TABLE_KEYS=()
+    local i
+    for i in 0 1 2 3 4; do E2E_FAULT_TABLE_KEYS+=("Url Info/Title url$i" "Url Info/url$i"); done
+}
+
+e2e_fault_b64() { printf '%s' "$1" | base64 -w0; }
+# Bytes given with printf %b escapes (\0, \r, \n, \xHH), as base64.
+e2e_fault_b64_escaped() { printf '%b' "$1" | base64 -w0; }
+e2e_fault_sha_b64() { base64 -d <<<"$1" | sha256sum | cut -d' ' -f1; }
+
+# e2e_fault_dump FILE: reads FILE as the program would. Sets E2E_FAULT_STATUS
+# (QSettings status: 0 fine, 2 format error), E2E_FAULT_KEYS (in file order),
+# and per key E2E_FAULT_SHA, E2E_FAULT_LEN and E2E_FAULT_HEAD (base64 of the
+# first 256 bytes).
+e2e_fault_dump() {
+    local out tag k sha len head key
+    out=$("$E2E_FAULT_PROBE" dump "$1" 2>&1) || { E2E_FAULT_STATUS=missing; E2E_FAULT_DUMP_ERR=$out; return 1; }
+    E2E_FAULT_KEYS=()
+    declare -gA E2E_FAULT_SHA=() E2E_FAULT_LEN=() E2E_FAULT_HEAD=()
+    E2E_FAULT_STATUS=
+    while read -r tag k sha len head; do
+        case $tag in
+            status) E2E_FAULT_STATUS=$k ;;
+            K)
+                key=$(base64 -d <<<"$k")
+                E2E_FAULT_KEYS+=("$key")
+                E2E_FAULT_SHA[$key]=$sha E2E_FAULT_LEN[$key]=$len E2E_FAULT_HEAD[$key]=$head
+                ;;
+        esac
+    done <<<"$out"
+}
+
+# Describes what FILE holds for the bookmark keys (for failure messages).
+e2e_fault_describe() {
+    local key
+    e2e_fault_dump "$1" || { printf '%s: %s\n' "$1" "$E2E_FAULT_DUMP_ERR"; return; }
+    printf 'status %s\n' "$E2E_FAULT_STATUS"
+    for key in "${E2E_FAULT_KEYS[@]}"; do
+        printf '  %s = %s (%s bytes)\n' "$key" "$(printf '%q' "$(base64 -d <<<"${E2E_FAULT_HEAD[$key]}" | tr '\0' '@')")" "${E2E_FAULT_LEN[$key]}"
+    done
+}
+
+# e2e_fault_hashes B64...: E2E_FAULT_HASHES gets the sha256 of each value
+# (big tables are compared by hash; passing megabytes around in bash is slow).
+e2e_fault_hashes() {
+    local v
+    E2E_FAULT_HASHES=()
+    for v in "$@"; do E2E_FAULT_HASHES+=("$(e2e_fault_sha_b64 "$v")"); done
+}
+
+# e2e_fault_table_is FILE SHA_TITLE0 SHA_URL0 ... SHA_URL4: FILE reads back as
+# exactly this table (the ten keys of [Url Info], each value byte for byte, by
+# hash) without a format error. Other groups and keys are not looked at. Sets
+# E2E_FAULT_WHY.
+e2e_fault_table_is() {
+    local file=$1 i key
+    shift
+    E2E_FAULT_WHY=
+    e2e_fault_dump "$file" || { E2E_FAULT_WHY="cannot read: $E2E_FAULT_DUMP_ERR"; return 1; }
+    [[ $E2E_FAULT_STATUS == 0 ]] || { E2E_FAULT_WHY="QSettings status $E2E_FAULT_STATUS (format error)"; return 1; }
+    for i in "${!E2E_FAULT_TABLE_KEYS[@]}"; do
+        key=${E2E_FAULT_TABLE_KEYS[i]}
+        if [[ -z ${E2E_FAULT_SHA[$key]:-} ]]; then
+            E2E_FAULT_WHY="key '$key' missing"
+            return 1
+        fi
+        if [[ ${E2E_FAULT_SHA[$key]} != "${@:i+1:1}" ]]; then
+            E2E_FAULT_WHY="key '$key' differs"
+            return 1
+        fi
+    done
+}
+
+# e2e_fault_expect_table_b64 FILE B64 x10 / e2e_fault_expect_table FILE TEXT x10
+e2e_fault_expect_table_b64() {
+    local file=$1
+    shift
+    e2e_fault_hashes "$@"
+    e2e_fault_table_is "$file" "${E2E_FAULT_HASHES[@]}" ||
+        e2e_fail "expected $file to hold the confirmed table: $E2E_FAULT_WHY."$'\n'"expected (first 80 bytes each):"$'\n'"$(e2e_fault__show_b64 "$@")"$'\n'"saw:"$'\n'"$(e2e_fault_describe "$file")"
+}
+e2e_fault_expect_table() {
+    local file=$1
+    shift
+    e2e_fault_to_b64 "$@"
+    e2e_fault_expect_table_b64 "$file" "${E2E_FAULT_B64[@]}"
+}
+e2e_fault__show_b64() {
+    local v
+    for v in "$@"; do printf '  %q\n' "$(base64 -d <<<"$v" | head -c 80 | tr '\0' '@')"; done
+}
+# Text values as base64, into E2E_FAULT_B64.
+e2e_fault_to_b64() {
+    local v
+    E2E_FAULT_B64=()
+    for v in "$@"; do E2E_FAULT_B64+=("$(e2e_fault_b64 "$v")"); done
+}
+
+# e2e_fault_write_store FILE B64 x10 [KEY B64]...: writes a store through
+# QSettings (so control characters come out escaped as QSettings escapes them)
+# into a temp file, then renames it onto FILE.
+e2e_fault_write_store() {
+    local file=$1 tmp i
+    shift
+    mkdir -p "$(dirname "$file")"
+    tmp=$(mktemp "$E2E_TMP/store.XXXXXX") && rm -f "$tmp"
+    {
+        for i in "${!E2E_FAULT_TABLE_KEYS[@]}"; do
+            printf '%s\t%s\n' "${E2E_FAULT_TABLE_KEYS[i]}" "${@:i+1:1}"
+        done
+        shift 10
+        while (($# >= 2)); do printf '%s\t%s\n' "$1" "$2"; shift 2; done
+    } | "$E2E_FAULT_PROBE" write "$tmp" || e2e_fail "the store probe could not write $tmp"
+    mv -f "$tmp" "$file" || e2e_fail "could not move the seeded store onto $file"
+}
+
+# e2e_fault_state PATH...: type, owner, mode, size, link target and content
+# hash of each entry under each PATH; equal output, untouched tree.
+e2e_fault_state() {
+    local p
+    for p in "$@"; do
+        [[ -e $p || -L $p ]] || { printf '%s absent\n' "$p"; continue; }
+        find "$p" -printf '%p %y %U %m %s %T@ ->%l ' -exec sh -c \
+            'if [ -f "$1" ] && [ ! -L "$1" ]; then md5sum <"$1"; else echo -; fi' _ {} \; | sort
+    done
+}
+
+# Entries of the config folder other than the store itself (leftovers).
+e2e_fault_leftovers() {
+    find "$(dirname "$E2E_STORE")" -mindepth 1 -maxdepth 1 ! -name Quorvel.ini -printf '%P\n' 2>/dev/null | sort | tr '\n' ' '
+}
+
+# ---------------------------------------------------------------- fault: the editor and boxes
+
+# e2e_fault_open_editor: URL編集 from the menu; waits for the painted editor,
+# focuses it; sets E2E_FAULT_ED_{ID,X,Y}.
+e2e_fault_open_editor() {
+    e2e_menu_pick 6
+    e2e_wait_window_titled "$E2E_FAULT_EDITOR_TITLE"
+    E2E_FAULT_ED_ID=$E2E_WIN_ID E2E_FAULT_ED_X=$E2E_WIN_X E2E_FAULT_ED_Y=$E2E_WIN_Y
+    e2e_focus_window "$E2E_FAULT_ED_ID"
+}
+
+# e2e_fault_editor_set title|url ROW TEXT: replaces a box's text (ASCII, typed).
+e2e_fault_editor_set() {
+    local x=$((E2E_FAULT_ED_X + 24 + 40)) y=$((E2E_FAULT_ED_Y + 24 + 24 * $2 + 9))
+    [[ $1 == url ]] && x=$((E2E_FAULT_ED_X + 144 + 60))
+    xdotool mousemove "$x" "$y" click --delay 0 1 key ctrl+a BackSpace type --delay 1 -- "$3" ||
+        e2e_fail "xdotool could not type into the $1 box of row $2"
+}
+
+# e2e_fault_editor_press ok|cancel: clicks the button (the caller waits for what follows).
+e2e_fault_editor_press() {
+    local x=$((E2E_FAULT_ED_X + 248 + 36)) y=$((E2E_FAULT_ED_Y + 144 + 12))
+    [[ $1 == ok ]] && x=$((E2E_FAULT_ED_X + 336 + 36))
+    xdotool mousemove "$x" "$y" click --delay 0 1 || e2e_fail "xdotool could not click $1"
+}
+
+e2e_fault_wait_editor_gone() { e2e_wait_window_gone "$E2E_FAULT_ED_ID"; }
+
+# e2e_fault_box_ok TITLE: the message box TITLE is up; presses its OK (Return)
+# and waits until it is gone.
+e2e_fault_box_ok() {
+    e2e_wait_window_titled "$1"
+    e2e_focus_window "$E2E_WIN_ID"
+    xdotool key Return || e2e_fail "xdotool key Return failed"
+    e2e_wait_window_gone "$E2E_WIN_ID"
+}
+
+# ---------------------------------------------------------------- fault: processes and memory
+
+# Resident memory of the program in kB.
+e2e_fault_rss_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$E2E_PROGRAM_PID/status"; }
+
+# e2e_fault_kill_x: the X server goes away under the program (SIGKILL).
+e2e_fault_kill_x() {
+    {
+        kill -KILL "$E2E_XVFB_PID"
+        e2e_poll "$E2E_TIMEOUT_MS" e2e__not_alive "$E2E_XVFB_PID"
+        wait "$E2E_XVFB_PID"
+    } 2>/dev/null
+    e2e__untrack "$E2E_XVFB_PID"
+    e2e_log "Xvfb killed"
+}
+
+# The two points on the icon that e2e_press_icon alternates between: E2E_FAULT_POINTS.
+e2e_fault_icon_points() {
+    e2e_wait_docked
+    local y=$((E2E_ICON_Y + E2E_ICON_H / 2))
+    E2E_FAULT_POINTS=($((E2E_ICON_X + E2E_ICON_W / 4)) "$y" $((E2E_ICON_X + E2E_ICON_W * 3 / 4)) "$y")
+    ((E2E_ICON_W >= 16)) || e2e_fail "icon too narrow for two press points: ${E2E_ICON_W} px"
+}
+
+e2e_fault__exit_or_box() {
+    e2e__program_gone && return 0
+    e2e__named_shown "^$1\$"
+}
+
+# e2e_fault_expect_clean_exit BOX_TITLE WHAT: the program ends with status 0 and shows no box
+# BOX_TITLE on the way (a save-failure box where none is due fails with a clear message).
+e2e_fault_expect_clean_exit() {
+    e2e_poll "$E2E_TIMEOUT_MS" e2e_fault__exit_or_box "$1" ||
+        e2e_fail "$2: expected the program to exit within $E2E_TIMEOUT_MS ms; windows: $(e2e__windows_text)"
+    e2e__program_gone ||
+        e2e_fail "$2: the message box '$1' appeared; expected no box. Store now:"$'\n'"$(e2e_fault_describe "$E2E_STORE")"$'\n'"config folder: $(e2e_fault_leftovers)"
+    e2e_expect_exit_status 0
+}
+
+e2e_fault__editor_gone_or_box() {
+    e2e__window_gone "$E2E_FAULT_ED_ID" && return 0
+    e2e__named_shown "^$1\$"
+}
+
+# e2e_fault_ok_without_box WHAT: presses OK in the editor; the editor must close without the
+# save-failure box "Quorvel エラー".
+e2e_fault_ok_without_box() {
+    e2e_fault_editor_press ok
+    e2e_poll "$E2E_TIMEOUT_MS" e2e_fault__editor_gone_or_box "Quorvel エラー" ||
+        e2e_fail "$1: the editor did not close after OK; windows: $(e2e__windows_text)"
+    e2e__window_gone "$E2E_FAULT_ED_ID" ||
+        e2e_fail "$1: OK showed the box 'Quorvel エラー' (URLを保存できませんでした。); expected no box. Store now:"$'\n'"$(e2e_fault_describe "$E2E_STORE")"$'\n'"config folder: $(e2e_fault_leftovers)"
+}
+
+# e2e_fault_mount_tmpfs DIR SIZE: a small tmpfs on DIR (for a full disk), unmounted by the
+# cleanup through a tracked watcher process. Returns 1 when mounting is not allowed here.
+e2e_fault_mount_tmpfs() {
+    mkdir -p "$1"
+    mount -t tmpfs -o "size=$2,mode=0755" tmpfs "$1" 2>"$E2E_TMP/mount.log" || return 1
+    (
+        trap 'kill "$sleeper" 2>/dev/null; umount -l "$1"; exit 0' TERM
+        sleep 3600 &
+        sleeper=$!
+        wait "$sleeper"
+    ) &
+    e2e__track "$!" "tmpfs on $1"
+}
+
+# KB free on the file system of DIR.
+e2e_fault_free_kb() { df --output=avail -k "$1" | tail -n 1 | tr -d ' '; }

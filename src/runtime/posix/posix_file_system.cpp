@@ -1,5 +1,6 @@
 #include "runtime/posix/posix_file_system.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,7 +21,17 @@ std::optional<PathInfo> PosixFileSystem::examine(const std::string& path) const 
 }
 
 bool PosixFileSystem::createPrivateDirectory(const std::string& path) {
-    return !path.empty() && ::mkdir(path.c_str(), S_IRWXU) == 0;
+    if (path.empty() || ::mkdir(path.c_str(), S_IRWXU) != 0) {
+        return false;
+    }
+    // Exactly 0700, whatever the umask took away; through a descriptor of the new directory
+    // itself, never through a link put in its place.
+    const int directory = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (directory >= 0) {
+        ::fchmod(directory, S_IRWXU);
+        ::close(directory);
+    }
+    return true;
 }
 
 }  // namespace quorvel::runtime::posix

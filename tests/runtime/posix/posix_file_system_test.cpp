@@ -45,7 +45,9 @@ TEST_F(PosixFileSystemTest, TellsDirectoriesLinksAndFilesApartWithoutFollowingLi
 
 TEST_F(PosixFileSystemTest, CreatesOnePrivateLevelAndNeverReusesAName) {
     const fs::path folder = root / "taro";
+    const mode_t umaskBefore = ::umask(0277);
     ASSERT_TRUE(files.createPrivateDirectory(folder.string()));
+    ::umask(umaskBefore);
     struct stat status {};
     ASSERT_EQ(::stat(folder.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0700u);

@@ -1,0 +1,95 @@
+#!/bin/bash
+# At exit the program closes the private folder's window: the first top-level
+# window titled exactly the login name (_NET_WM_NAME, else WM_NAME). Without a
+# window manager it sends WM_DELETE_WINDOW, and only to a window that takes it;
+# with one that supports _NET_CLOSE_WINDOW it asks the window manager, finding
+# the window in its client list. Other windows stay; no such window: no
+# message, exit 0. The windows belong to xpeer (another X client).
+# Usage: 09_folder_window.sh [PROGRAM]
+source "$(dirname "$0")/lib.sh"
+e2e_init 09_folder_window "${1:-}"
+e2e_start_x
+e2e_start_tray
+e2e_folder_program_dir "$E2E_TMP/programs/Quorvel"
+user=$(id -un)
+
+quit_by_menu() {
+    e2e_open_menu
+    e2e_menu_choose Up Return
+    e2e_expect_exit_status 0
+    e2e_wait_no_windows
+}
+
+# Exactly the name (both title properties) is closed at 終了; near misses stay,
+# and so does a window whose _NET_WM_NAME differs although its WM_NAME matches.
+e2e_folder_peer_window exact --title "$user"
+e2e_folder_peer_window suffix --title "${user}x"
+e2e_folder_peer_window prefix --title "x$user"
+e2e_folder_peer_window upper --title "${user^^}"
+e2e_folder_peer_window spaced --title "$user "
+e2e_folder_peer_window net-differs --net-name "${user}x" --wm-name "$user"
+e2e_start_program --exe "$E2E_FOLDER_EXE"
+e2e_wait_docked
+quit_by_menu
+e2e_folder_expect_closed exact
+for name in suffix prefix upper spaced net-differs; do
+    e2e_folder_expect_open "$name"
+done
+e2e_log "終了 closed the window titled '$user' only"
+
+# WM_NAME alone counts when there is no _NET_WM_NAME; SIGTERM closes it too.
+e2e_folder_peer_window wm-name-only --wm-name "$user"
+e2e_start_program --exe "$E2E_FOLDER_EXE"
+e2e_wait_docked
+e2e_signal_program TERM
+e2e_expect_exit_status 0
+e2e_folder_expect_closed wm-name-only
+e2e_folder_expect_open suffix
+
+# Two windows of that title: only one is closed.
+e2e_folder_peer_window first --title "$user"
+e2e_folder_peer_window second --title "$user"
+e2e_start_program --exe "$E2E_FOLDER_EXE"
+e2e_wait_docked
+quit_by_menu
+one_closed() { ! e2e__alive "${E2E_FOLDER_PEER_PID[first]}" || ! e2e__alive "${E2E_FOLDER_PEER_PID[second]}"; }
+e2e_poll "$E2E_TIMEOUT_MS" one_closed || e2e_fail "neither of two windows titled '$user' was closed"
+# The one left open has been sent nothing (a second close would end it before the ping).
+for name in first second; do
+    if e2e__alive "${E2E_FOLDER_PEER_PID[$name]}"; then
+        e2e_folder_expect_open "$name"
+        e2e__stop_pid "${E2E_FOLDER_PEER_PID[$name]}"
+        e2e__untrack "${E2E_FOLDER_PEER_PID[$name]}"
+    else
+        e2e_folder_expect_closed "$name"
+    fi
+done
+
+# A window of that title that does not take WM_DELETE_WINDOW gets nothing.
+e2e_folder_peer_window no-delete --title "$user" --no-delete
+e2e_start_program --exe "$E2E_FOLDER_EXE"
+e2e_wait_docked
+quit_by_menu
+e2e_folder_expect_open no-delete
+e2e__stop_pid "${E2E_FOLDER_PEER_PID[no-delete]}"
+e2e__untrack "${E2E_FOLDER_PEER_PID[no-delete]}"
+
+# No window of that title: no message box, exit 0 at once.
+e2e_start_program --exe "$E2E_FOLDER_EXE"
+e2e_wait_docked
+quit_by_menu
+e2e_expect_eq "program output when nothing was closed" "" "$(cat "$E2E_PROGRAM_LOG")"
+
+# A window manager with _NET_CLOSE_WINDOW that frames its clients: the program
+# asks it to close the client (not the frame) and sends nothing to the window.
+e2e_folder_peer_window framed --title "$user"
+e2e_start_program --exe "$E2E_FOLDER_EXE"
+e2e_wait_docked
+e2e_folder_peer_wm framed suffix
+quit_by_menu
+e2e_folder_peer_sync wm
+asked=$(grep '^message _NET_CLOSE_WINDOW ' "${E2E_FOLDER_PEER_LOG[wm]}" | cut -d' ' -f3 | xargs)
+e2e_expect_eq "windows the window manager was asked to close" "${E2E_FOLDER_PEER_ID[framed]}" "$asked"
+e2e_folder_expect_open framed
+e2e_folder_expect_open suffix
+e2e_pass

@@ -1,0 +1,80 @@
+#!/bin/bash
+# cmake --install into a fresh prefix (with a space in it) gives the program
+# folder lib/quorvel (executable and Help/help.html), the launcher link
+# bin/quorvel, a valid desktop entry and autostart entry that start that
+# launcher with Icon=quorvel, and the icon in hicolor at every size. Started
+# through the launcher link, the program finds its folder through the link:
+# ヘルプ opens lib/quorvel/Help/help.html, the private folder is made in lib/quorvel.
+# Usage: 13_install.sh [PROGRAM] [BUILD-DIR]
+source "$(dirname "$0")/lib.sh"
+e2e_init 13_install "${1:-}"
+build=${2:-$E2E_REPO_DIR/build}
+[[ -f $build/cmake_install.cmake ]] || e2e_fail "no cmake_install.cmake in the build folder $build"
+command -v desktop-file-validate >/dev/null || e2e_fail "missing: desktop-file-validate (desktop-file-utils)"
+command -v cmake >/dev/null || e2e_fail "missing: cmake"
+
+prefix="$E2E_TMP/install root"
+# cmake --install rewrites the build folder's install_manifest.txt, which is
+# what an uninstall reads: the one there is put back.
+manifest=$build/install_manifest.txt
+[[ -e $manifest ]] && cp -p "$manifest" "$E2E_TMP/manifest.saved"
+cmake --install "$build" --prefix "$prefix" >"$E2E_TMP/install.log" 2>&1
+rc=$?
+if [[ -e $E2E_TMP/manifest.saved ]]; then cp -p "$E2E_TMP/manifest.saved" "$manifest"; else rm -f "$manifest"; fi
+((rc == 0)) || e2e_fail "cmake --install failed ($rc): $(tail -n 20 "$E2E_TMP/install.log")"
+e2e_log "installed into $prefix"
+
+sizes=(16 22 24 32 48 64 128 256)
+expected=(
+    "bin/quorvel l"
+    "lib/quorvel/quorvel f"
+    "lib/quorvel/Help/help.html f"
+    "share/applications/quorvel.desktop f"
+    "share/quorvel/autostart/quorvel.desktop f"
+    "share/icons/hicolor/scalable/apps/quorvel.svg f"
+)
+for s in "${sizes[@]}"; do expected+=("share/icons/hicolor/${s}x${s}/apps/quorvel.png f"); done
+e2e_expect_eq "files and links installed (path type)" "$(printf '%s\n' "${expected[@]}" | sort)" \
+    "$(find "$prefix" ! -type d -printf '%P %y\n' | sort)"
+
+real_prefix=$(readlink -f "$prefix")
+program_dir=$real_prefix/lib/quorvel
+e2e_expect_eq "where bin/quorvel leads" "$program_dir/quorvel" "$(readlink -f "$prefix/bin/quorvel")"
+[[ -x $program_dir/quorvel ]] || e2e_fail "the installed program is not executable: $(ls -l "$program_dir/quorvel")"
+cmp -s "$E2E_REPO_DIR/data/help/help.html" "$program_dir/Help/help.html" || e2e_fail "the installed help page differs from data/help/help.html"
+cmp -s "$E2E_REPO_DIR/data/icons/quorvel.svg" "$prefix/share/icons/hicolor/scalable/apps/quorvel.svg" ||
+    e2e_fail "the installed scalable icon differs from data/icons/quorvel.svg"
+for s in "${sizes[@]}"; do
+    e2e_expect_eq "size of the ${s}x${s} icon" "${s}x${s}" \
+        "$(e2e_install_png_size "$prefix/share/icons/hicolor/${s}x${s}/apps/quorvel.png")"
+done
+
+# The entries: valid, and they start the installed launcher (quoted, as the
+# prefix has a space) with the icon by name.
+for entry in share/applications/quorvel.desktop share/quorvel/autostart/quorvel.desktop; do
+    out=$(desktop-file-validate "$prefix/$entry" 2>&1) || e2e_fail "desktop-file-validate rejects $entry:"$'\n'"$out"
+    [[ -z $out ]] && e2e_log "$entry: valid" || e2e_log "$entry: valid, with remarks: $out"
+    e2e_expect_eq "Type in $entry" "Application" "$(e2e_install_entry_value "$prefix/$entry" Type)"
+    e2e_expect_eq "Icon in $entry" "quorvel" "$(e2e_install_entry_value "$prefix/$entry" Icon)"
+    exec_line=$(e2e_install_entry_value "$prefix/$entry" Exec)
+    e2e_expect_eq "Exec in $entry" "\"$prefix/bin/quorvel\"" "$exec_line"
+done
+
+# Started through the launcher link.
+e2e_start_x
+e2e_start_tray
+e2e_start_program --exe "$prefix/bin/quorvel"
+e2e_wait_docked
+e2e_menu_pick 7
+e2e_wait_opener_calls 1
+e2e_expect_opener_call 1 "$program_dir/Help/help.html"
+[[ -f $program_dir/Help/help.html ]] || e2e_fail "the page handed to the opener does not exist"
+e2e_press_icon 1
+e2e_wait_opener_calls 2
+e2e_expect_opener_call 2 "$program_dir/$(id -un)"
+[[ -d $program_dir/$(id -un) && ! -e $prefix/bin/$(id -un) ]] ||
+    e2e_fail "expected the private folder in $program_dir only; lib/quorvel: $(ls "$program_dir"), bin: $(ls "$prefix/bin")"
+e2e_open_menu
+e2e_menu_choose Up Return
+e2e_expect_exit_status 0
+e2e_pass
