@@ -6,7 +6,6 @@
 #include "program/command_line.h"
 #include "program/program.h"
 #include "runtime/qt/qt_backend.h"
-#include "runtime/qt/qt_icons.h"
 
 int main(int argc, char** argv) {
     using quorvel::CommandLine;
@@ -28,7 +27,6 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     QApplication::setApplicationVersion(QString::fromLatin1(quorvel::kVersion));
     QApplication::setDesktopFileName(QStringLiteral("quorvel"));
-    QApplication::setWindowIcon(quorvel::runtime::qt::programIcon());
 
     quorvel::Program* program = nullptr;
     quorvel::runtime::qt::QtBackend backend([&program](std::int16_t unloadMode) {
