@@ -1110,19 +1110,23 @@ E2E_FAULT_DIR=$(cd "$E2E_LIB_DIR/../robustness" 2>/dev/null && pwd -P)
 E2E_FAULT_EDITOR_TITLE='Quorvel Private URL Editor'
 
 # e2e_fault_init NAME [PROGRAM]: e2e_init, then the store probe (built by CMake
-# beside the program's build tree, or $QUORVEL_STORE_PROBE) and the C helpers.
+# beside the program's build tree, or $QUORVEL_STORE_PROBE).
 e2e_fault_init() {
     e2e_init "$@"
     E2E_FAULT_PROBE=${QUORVEL_STORE_PROBE:-$E2E_PROGRAM_DIR/../tests/robustness/quorvel_store_probe}
     [[ -x $E2E_FAULT_PROBE ]] ||
         e2e_fail "store probe not found: $E2E_FAULT_PROBE (build the target quorvel_store_probe or set QUORVEL_STORE_PROBE)"
-    cc -O1 -o "$E2E_TMP/savekill" "$E2E_FAULT_DIR/savekill.c" 2>"$E2E_TMP/cc-savekill.log" ||
-        e2e_fail "could not build savekill.c: $(cat "$E2E_TMP/cc-savekill.log")"
-    cc -O1 -o "$E2E_TMP/xdrive" "$E2E_FAULT_DIR/xdrive.c" -lX11 -lXtst 2>"$E2E_TMP/cc-xdrive.log" ||
-        e2e_fail "could not build xdrive.c (needs libxtst-dev): $(cat "$E2E_TMP/cc-xdrive.log")"
     E2E_FAULT_TABLE_KEYS=()
     local i
     for i in 0 1 2 3 4; do E2E_FAULT_TABLE_KEYS+=("Url Info/Title url$i" "Url Info/url$i"); done
+}
+
+# e2e_fault_need savekill|xdrive: builds that C helper into $E2E_TMP.
+e2e_fault_need() {
+    local libs=()
+    [[ $1 == xdrive ]] && libs=(-lX11 -lXtst)
+    cc -O1 -o "$E2E_TMP/$1" "$E2E_FAULT_DIR/$1.c" "${libs[@]}" 2>"$E2E_TMP/cc-$1.log" ||
+        e2e_fail "could not build $1.c (xdrive needs libxtst-dev): $(cat "$E2E_TMP/cc-$1.log")"
 }
 
 e2e_fault_b64() { printf '%s' "$1" | base64 -w0; }
