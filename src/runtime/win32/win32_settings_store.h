@@ -1,0 +1,54 @@
+#pragma once
+
+#include "runtime/win32/win32_api.h"
+
+#include <string>
+
+#include "runtime/settings_store.h"
+
+namespace quorvel::runtime::win32 {
+
+// The registry: HKCU\Software\<application>\<section>, one REG_SZ value per key.
+//
+// A save is all or nothing without registry transactions (which Wine does not keep) and
+// without renaming keys: the new table, the section's other values included, is first written
+// whole to the staging key "<section>.saving"; setting the value "<section>.saving" of the
+// application key commits it. Readers take the table from the staging key while that flag is
+// set, so they see the old table before the commit and the new one after. Then the staging
+// table is copied over the section and the flag and staging key are removed. A save that
+// fails before the commit leaves the section as it was; a crash after it leaves a committed
+// table that the next save finishes copying.
+class Win32SettingsStore final : public SettingsStore {
+  public:
+    // For tests: the Nth registry change of a save fails; with `stopThere` nothing after it
+    // happens either, as if the program died at that point.
+    struct Faults {
+        int failingChange = 0;
+        bool stopThere = false;
+    };
+
+    Win32SettingsStore() = default;
+    explicit Win32SettingsStore(Faults faults) : faults_(faults) {}
+
+    std::string get(const std::string& application, const std::string& section,
+                    const std::string& key, const std::string& fallback) override;
+    bool save(const std::string& application, const std::string& section,
+              const SettingsEntries& entries) override;
+
+    // Whether the last save reached the failing change.
+    bool faultHit() const { return faultHit_; }
+
+    static constexpr const wchar_t* kStagingSuffix = L".saving";
+
+  private:
+    // Counts a change about to be made; false when it is the one to fail (or comes after it
+    // with stopThere).
+    bool mayChange();
+    bool finishCommitted(HKEY application, const std::wstring& section);
+
+    Faults faults_{};
+    int changes_ = 0;
+    bool faultHit_ = false;
+};
+
+}  // namespace quorvel::runtime::win32
