@@ -653,9 +653,10 @@ e2e__has_focus() { [[ $(xdotool getwindowfocus 2>/dev/null) == "$1" ]]; }
 
 # e2e_focus_window ID: gives a window the keyboard focus (there is no window
 # manager to do it) and waits until the server reports it focused.
+# Asks again on every poll: a request made before the window is mapped is lost.
+e2e__focus_now() { xdotool windowfocus "$1" 2>/dev/null; e2e__has_focus "$1"; }
 e2e_focus_window() {
-    xdotool windowfocus "$1" 2>/dev/null
-    e2e_poll "$E2E_TIMEOUT_MS" e2e__has_focus "$1" ||
+    e2e_poll "$E2E_TIMEOUT_MS" e2e__focus_now "$1" ||
         e2e_fail "expected window $1 to get the keyboard focus, focus is on $(xdotool getwindowfocus 2>&1)"
 }
 

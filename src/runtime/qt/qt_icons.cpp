@@ -3,7 +3,10 @@
 namespace quorvel::runtime::qt {
 
 QIcon programIcon() {
-    return QIcon(QStringLiteral(":/icons/quorvel.svg"));
+    // One icon for every window: each new QIcon of the SVG would render and cache its sizes anew.
+    // Never destroyed, so it cannot outlive the application's pixmap cache.
+    static const auto* const icon = new QIcon(QStringLiteral(":/icons/quorvel.svg"));
+    return *icon;
 }
 
 QIcon iconFor(IconHandle handle) {

@@ -7,6 +7,10 @@
 namespace quorvel::runtime::qt {
 
 void QtShell::open(const std::string& target) {
+    // An argument ends at a NUL: the opener would get a different, shorter text.
+    if (target.find('\0') != std::string::npos) {
+        return;
+    }
     QProcess::startDetached(opener_, {toQt(target)});
 }
 

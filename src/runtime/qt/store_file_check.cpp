@@ -1,44 +1,38 @@
 #include "runtime/qt/store_file_check.h"
 
-#include <QSet>
-#include <QStringDecoder>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
 
 namespace quorvel::runtime::qt {
 
-bool survivesRewrite(const QByteArray& content) {
-    if (content.contains('\0')) {
+bool rewritesIdentically(const QByteArray& content) {
+    const QTemporaryDir dir;
+    if (!dir.isValid()) {
         return false;
     }
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    const QString text = decoder.decode(content);
-    if (decoder.hasError()) {
-        return false;
-    }
-    QSet<QString> keys;
-    QString section;
-    for (QString line : text.split(QLatin1Char('\n'))) {
-        line = line.trimmed();
-        if (line.isEmpty()) {
-            continue;
-        }
-        if (line.startsWith(QLatin1Char('['))) {
-            if (!line.endsWith(QLatin1Char(']'))) {
-                return false;
-            }
-            section = line;
-            continue;
-        }
-        const qsizetype equals = line.indexOf(QLatin1Char('='));
-        if (equals <= 0) {
+    const QString path = dir.filePath(QStringLiteral("probe.ini"));
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size()) {
             return false;
         }
-        const QString key = section + QLatin1Char('\n') + line.left(equals).trimmed();
-        if (keys.contains(key)) {
+    }
+    {
+        QSettings settings(path, QSettings::IniFormat);
+        // A change, written, then undone and written again: the file is QSettings' own
+        // rewrite of the same content.
+        const QString probe = QStringLiteral("quorvel-rewrite-probe");
+        settings.setValue(probe, 1);
+        settings.sync();
+        settings.remove(probe);
+        settings.sync();
+        if (settings.status() != QSettings::NoError) {
             return false;
         }
-        keys.insert(key);
     }
-    return true;
+    QFile rewritten(path);
+    return rewritten.open(QIODevice::ReadOnly) && rewritten.readAll() == content;
 }
 
 }  // namespace quorvel::runtime::qt

@@ -4,9 +4,9 @@
 
 namespace quorvel::runtime::qt {
 
-// Whether rewriting this INI text through QSettings keeps everything in it: valid UTF-8 without
-// NUL, and every line blank, a [section] or a key=value pair, no key twice in one section.
-// Comments and stray lines would be dropped by a rewrite.
-bool survivesRewrite(const QByteArray& content);
+// Whether QSettings, rewriting this INI text, would give back the very same bytes: if not, a
+// save would drop or change something in it (comments, stray lines, duplicate keys, lists,
+// bytes that are not UTF-8...).
+bool rewritesIdentically(const QByteArray& content);
 
 }  // namespace quorvel::runtime::qt

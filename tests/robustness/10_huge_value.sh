@@ -1,0 +1,78 @@
+#!/bin/bash
+# A 10 MB title: the program starts, the menu opens, its caption is shortened on screen (the
+# title is made of narrow letters first, so a 200-character caption fits the 1024-pixel
+# screen and the menu stays narrower than it; the whole title would fill it), and 終了 saves
+# the title back whole. A 1 MB title goes through the editor (no length limit) and OK saves it
+# whole. Usage: 10_huge_value.sh [PROGRAM]
+source "$(dirname "$0")/../e2e/lib.sh"
+e2e_fault_init 10_huge_value "${1:-}"
+e2e_start_x
+e2e_start_tray
+config=$(dirname "$E2E_STORE")
+mkdir -p "$config"
+screen_w=$(xdpyinfo | awk '/dimensions:/ { split($2, d, "x"); print d[1] }')
+
+title() { # BYTES: 1,000 narrow letters, then numbered lines up to BYTES, then an end mark
+    awk -v n="$1" 'BEGIN {
+        for (i = 0; i < 1000; i++) printf "i"
+        for (i = 0; (i + 1) * 64 < n - 1000; i++) printf "|%06d-0123456789abcdefghijklmnopqrstuvwxyz-ABCDEFGHIJKLMNOPQRST", i
+        printf "|end" }'
+}
+seed() { # BYTES: the store with a title of BYTES; its hashes in TABLE_SHA
+    local k lines=$E2E_TMP/lines
+    TABLE_SHA=()
+    : >"$lines"
+    for k in "${E2E_FAULT_TABLE_KEYS[@]}"; do
+        if [[ $k == "Url Info/Title url0" ]]; then
+            printf '%s\t%s\n' "$k" "$(title "$1" | base64 -w0)" >>"$lines"
+            TABLE_SHA+=("$(title "$1" | sha256sum | cut -d' ' -f1)")
+        else
+            printf '%s\t%s\n' "$k" "$(e2e_fault_b64 "大きな表 $k")" >>"$lines"
+            TABLE_SHA+=("$(printf '%s' "大きな表 $k" | sha256sum | cut -d' ' -f1)")
+        fi
+    done
+    rm -f "$E2E_STORE"
+    "$E2E_FAULT_PROBE" write "$E2E_STORE" <"$lines" || e2e_fail "could not write the store"
+}
+
+# ---- 10 MB: menu and 終了
+seed 10485760
+e2e_log "store: $(stat -c %s "$E2E_STORE") bytes"
+e2e_start_program
+e2e_wait_docked
+e2e_wait_program_idle
+e2e_log "started; resident $(e2e_fault_rss_kb) kB"
+e2e_open_menu
+e2e_screenshot_menu menu-10MB-title
+e2e_log "menu ${E2E_MENU_W}x${E2E_MENU_H} on a ${screen_w}-pixel screen"
+((E2E_MENU_W < screen_w)) ||
+    e2e_fail "the menu is ${E2E_MENU_W} px wide on a ${screen_w}-pixel screen: the 10 MB caption was not shortened"
+e2e_menu_rows 1
+c=$(e2e_row_colours 1)
+((c >= 2)) || e2e_fail "the row of the 10 MB title is blank"
+e2e_menu_choose Escape
+e2e_open_menu
+e2e_menu_choose Up Return
+e2e_expect_exit_status 0
+e2e_fault_table_is "$E2E_STORE" "${TABLE_SHA[@]}" ||
+    e2e_fail "the 10 MB title did not come back whole at 終了: $E2E_FAULT_WHY (title now ${E2E_FAULT_LEN["Url Info/Title url0"]:-?} bytes)"
+e2e_log "10 MB title saved whole at 終了"
+
+# ---- 1 MB: through the editor
+seed 1048576
+e2e_start_program
+e2e_wait_docked
+E2E_TIMEOUT_MS=$((E2E_TIMEOUT_MS * 3))
+e2e_fault_open_editor
+e2e_log "editor open; resident $(e2e_fault_rss_kb) kB"
+e2e_fault_ok_without_box "1 MB title"
+e2e_fault_table_is "$E2E_STORE" "${TABLE_SHA[@]}" ||
+    e2e_fail "OK did not save the 1 MB title whole: $E2E_FAULT_WHY (title now ${E2E_FAULT_LEN["Url Info/Title url0"]:-?} bytes)"
+rm -f "$E2E_STORE"
+e2e_open_menu
+e2e_menu_choose Up Return
+e2e_expect_exit_status 0
+e2e_fault_table_is "$E2E_STORE" "${TABLE_SHA[@]}" ||
+    e2e_fail "the 1 MB title did not come back whole through the editor: $E2E_FAULT_WHY (title now ${E2E_FAULT_LEN["Url Info/Title url0"]:-?} bytes)"
+e2e_log "1 MB title saved whole through the editor"
+e2e_pass
