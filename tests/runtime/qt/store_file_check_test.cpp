@@ -20,8 +20,8 @@ TEST(StoreFileCheck, WhatQSettingsWritesSurvivesItsOwnRewrite) {
     }
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(survivesRewrite(file.readAll()));
-    EXPECT_TRUE(survivesRewrite(""));
+    EXPECT_TRUE(rewritesIdentically(file.readAll()));
+    EXPECT_TRUE(rewritesIdentically(""));
 }
 
 TEST(StoreFileCheck, AnythingARewriteWouldDropOrAlterIsCaught) {
@@ -32,9 +32,9 @@ TEST(StoreFileCheck, AnythingARewriteWouldDropOrAlterIsCaught) {
              "[Url%20Info\nurl0=a\n",
              "[Url%20Info]\nurl0=\xff\xfe\n",
          }) {
-        EXPECT_FALSE(survivesRewrite(content)) << content;
+        EXPECT_FALSE(rewritesIdentically(content)) << content;
     }
-    EXPECT_FALSE(survivesRewrite(QByteArray("url0=a\0b\n", 9)));
+    EXPECT_FALSE(rewritesIdentically(QByteArray("url0=a\0b\n", 9)));
 }
 
 }  // namespace
