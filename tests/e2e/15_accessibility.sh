@@ -5,7 +5,6 @@
 # then filled and OK pressed by accessibility calls alone, and the store holds it.
 # Usage: 15_accessibility.sh [PROGRAM]
 source "$(dirname "$0")/lib.sh"
-source "$(dirname "$0")/lib/atspi.sh"
 e2e_atspi_session "$@"
 e2e_init 15_accessibility "${1:-}"
 e2e_start_x
