@@ -109,6 +109,8 @@ def fill(app_name, title, args):
     if "--press" in args:
         at = args.index("--press")
         press, args = args[at + 1], args[:at]
+    if len(args) % 2:
+        fail("fill needs NAME TEXT pairs, got %r" % args)
     win = window(app_name, title)
     nodes = list(descendants(win))
     for name, text in zip(args[0::2], args[1::2]):

@@ -1,4 +1,4 @@
-# shellcheck shell=bash
+# shellcheck shell=bash disable=SC2034
 # The desktop's accessibility bus for a scenario: a private D-Bus session (dbus-run-session),
 # the AT-SPI bus launcher and registry of at-spi2-core, and the program started with its AT-SPI
 # bridge on; atspi_probe.py reads and drives it as a screen reader would. Needs the Debian
