@@ -29,6 +29,7 @@ expected=(
     "bin/quorvel l"
     "lib/quorvel/quorvel f"
     "lib/quorvel/Help/help.html f"
+    "lib/quorvel/install-manifest.txt f"
     "share/applications/quorvel.desktop f"
     "share/quorvel/autostart/quorvel.desktop f"
     "share/icons/hicolor/scalable/apps/quorvel.svg f"
