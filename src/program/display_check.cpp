@@ -27,6 +27,10 @@ std::string quoted(const std::optional<std::string>& value) {
     return "'" + value.value_or("") + "'";
 }
 
+std::string detail(const std::string& refusal) {
+    return refusal.empty() ? "" : ": " + refusal;
+}
+
 }  // namespace
 
 std::optional<std::string> displayProblem(const DisplaySetting& setting,
@@ -47,19 +51,21 @@ std::optional<std::string> displayProblem(const DisplaySetting& setting,
     };
     for (const std::string& name : names) {
         if (name == "xcb") {
-            if (hasX11 && reach.x11()) {
+            const auto refusal = hasX11 ? reach.x11() : DisplayReach::Refusal("");
+            if (!refusal) {
                 return std::nullopt;
             }
-            because(hasX11
-                        ? "the X display " + quoted(setting.x11Display) + " refuses the connection"
-                        : "DISPLAY is not set");
+            because(hasX11 ? "the X display " + quoted(setting.x11Display) +
+                                 " refuses the connection" + detail(*refusal)
+                           : "DISPLAY is not set");
         } else if (name.rfind("wayland", 0) == 0) {
             // Asked for by name, Wayland has a default socket; otherwise it needs naming.
-            if ((hasWayland || asked) && reach.wayland()) {
+            const auto refusal = hasWayland || asked ? reach.wayland() : DisplayReach::Refusal("");
+            if (!refusal) {
                 return std::nullopt;
             }
             because(hasWayland ? "the Wayland display " + quoted(setting.waylandDisplay) +
-                                     " refuses the connection"
+                                     " refuses the connection" + detail(*refusal)
                                : "WAYLAND_DISPLAY is not set");
         } else {
             return std::nullopt;

@@ -15,10 +15,12 @@ struct DisplaySetting {
     bool waylandSocket = false;                 // WAYLAND_SOCKET: handed over by the compositor
 };
 
-// Tries a connection to each kind of display server.
+// Tries a connection to each kind of display server: nothing when it is reached, else what the
+// server said when it refused (or "").
 struct DisplayReach {
-    std::function<bool()> x11;
-    std::function<bool()> wayland;
+    using Refusal = std::optional<std::string>;
+    std::function<Refusal()> x11;
+    std::function<Refusal()> wayland;
 };
 
 // Why no platform the toolkit would pick can start, as one line for the terminal; nothing when

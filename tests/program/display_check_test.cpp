@@ -13,20 +13,22 @@ struct Servers {
     bool waylandUp = false;
     int x11Tries = 0;
     int waylandTries = 0;
+    std::string x11Says;  // what a refusing X server gives as its reason
     DisplayReach reach() {
         return {[this] {
                     ++x11Tries;
-                    return x11Up;
+                    return x11Up ? DisplayReach::Refusal() : x11Says;
                 },
                 [this] {
                     ++waylandTries;
-                    return waylandUp;
+                    return waylandUp ? DisplayReach::Refusal() : "";
                 }};
     }
 };
 
 TEST(DisplayCheck, StartsWhenTheNamedDisplayAnswers) {
-    Servers servers{.x11Up = true, .waylandUp = true};
+    Servers servers;
+    servers.x11Up = servers.waylandUp = true;
     EXPECT_EQ(displayProblem({{}, ":0", {}}, servers.reach()), std::nullopt);
     EXPECT_EQ(displayProblem({{}, {}, "wayland-1"}, servers.reach()), std::nullopt);
     EXPECT_EQ(displayProblem({"xcb", ":0", {}}, servers.reach()), std::nullopt);
@@ -36,7 +38,8 @@ TEST(DisplayCheck, StartsWhenTheNamedDisplayAnswers) {
     servers.x11Up = false;
     EXPECT_EQ(displayProblem({{}, ":0", "wayland-1"}, servers.reach()), std::nullopt);
     EXPECT_EQ(displayProblem({"xcb;wayland", ":0", "wayland-1"}, servers.reach()), std::nullopt);
-    servers = {.x11Up = true};
+    servers = Servers();
+    servers.x11Up = true;
     EXPECT_EQ(displayProblem({"wayland-egl;xcb:nodeadkeys", ":0", "wayland-1"}, servers.reach()),
               std::nullopt);
 }
@@ -67,6 +70,11 @@ TEST(DisplayCheck, NoDisplayOrARefusingOneIsOneLineNamingIt) {
     EXPECT_EQ(displayProblem({"wayland;wayland-egl", ":1", "w"}, servers.reach()),
               "quorvel: no display to show the tray icon on (QT_QPA_PLATFORM=wayland;wayland-egl: "
               "the Wayland display 'w' refuses the connection)\n");
+    servers.x11Says = "Authorization required, but no authorization protocol specified";
+    EXPECT_EQ(displayProblem({"xcb", ":3", {}}, servers.reach()),
+              "quorvel: no display to show the tray icon on (QT_QPA_PLATFORM=xcb: the X display "
+              "':3' refuses the connection: Authorization required, but no authorization "
+              "protocol specified)\n");
     const auto line = displayProblem({{}, ":1", "wayland-2"}, servers.reach());
     ASSERT_TRUE(line.has_value());
     EXPECT_EQ(line->find('\n'), line->size() - 1);
