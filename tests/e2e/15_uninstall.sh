@@ -7,7 +7,6 @@
 # the autostart entry goes with the template it was copied from; an edited copy stays.
 # Usage: 15_uninstall.sh [PROGRAM] [BUILD-DIR]
 source "$(dirname "$0")/lib.sh"
-source "$(dirname "$0")/lib/install.sh"
 e2e_init 15_uninstall "${1:-}"
 build=${2:-$E2E_REPO_DIR/build}
 uninstall=$E2E_REPO_DIR/scripts/uninstall

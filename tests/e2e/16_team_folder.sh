@@ -8,8 +8,6 @@
 # scripts/uninstall then leaves only the private folders. Needs root (exits 77 otherwise).
 # Usage: 16_team_folder.sh [PROGRAM] [BUILD-DIR]
 source "$(dirname "$0")/lib.sh"
-source "$(dirname "$0")/lib/install.sh"
-source "$(dirname "$0")/lib/users.sh"
 ((EUID == 0)) || { echo "SKIP [16_team_folder]: needs root to make users"; exit 77; }
 e2e_init 16_team_folder "${1:-}"
 build=${2:-$E2E_REPO_DIR/build}

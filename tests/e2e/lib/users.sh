@@ -1,7 +1,7 @@
 # shellcheck shell=bash
 # Real unprivileged users for a scenario (root only): made with groupadd/useradd, each with a
-# home, config and runtime folder in the scenario's temp dir, and removed when it ends. Source
-# after lib.sh, and call e2e_users_add after e2e_init.
+# home, config and runtime folder in the scenario's temp dir, and removed when it ends.
+# Loaded by lib.sh; call e2e_users_add after e2e_init.
 E2E_USERS=()
 E2E_USERS_GROUP=
 
