@@ -3,7 +3,9 @@
 # status 1, before Qt starts (which would abort and suggest reinstalling): no display named,
 # an X display with no server, an X server that refuses the connection (access control on,
 # no cookie), a Wayland display with no compositor, and a platform asked for by
-# QT_QPA_PLATFORM whose display is missing. The offscreen platform still starts without any.
+# QT_QPA_PLATFORM whose display is missing. A Wayland session (headless sway, run by a real
+# unprivileged user, as sway refuses root) with no DISPLAY starts, and so does the offscreen
+# platform without any display.
 # Usage: 18_no_display.sh [PROGRAM]
 source "$(dirname "$0")/lib.sh"
 e2e_init 18_no_display "${1:-}"
@@ -54,6 +56,26 @@ expect_refusal "X server refusing" "the X display '$locked' refuses" DISPLAY=$lo
 # Offscreen needs no display: it starts, waits, and ends on SIGTERM with 0.
 e2e_start_program --exe "$(command -v env)" -- -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen "$E2E_PROGRAM"
 e2e_wait_program_idle
+e2e_signal_program TERM
+e2e_expect_exit_status 0
+
+# Wayland only: the program starts and waits, and ends on SIGTERM with 0.
+command -v sway >/dev/null || e2e_fail "missing: sway"
+user=qvw$$
+e2e_users_add "qvwg$$" "$user"
+home=$E2E_TMP/home-$user
+printf '%s\n' "xwayland disable" "output HEADLESS-1 resolution 800x600 position 0 0" >"$home/sway.conf"
+e2e_users_run "$user" env -u DISPLAY WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
+    WLR_HEADLESS_OUTPUTS=1 sway -c "$home/sway.conf" >"$E2E_TMP/sway.log" 2>&1 &
+e2e__track $! sway
+sway_up() { compgen -G "$home/run/wayland-*.lock" >/dev/null; }
+e2e_poll "$E2E_TIMEOUT_MS" sway_up || e2e_fail "sway did not start: $(tail -n 5 "$E2E_TMP/sway.log")"
+socket=$(basename "$(compgen -G "$home/run/wayland-*.lock" | head -n 1)" .lock)
+cp -r "$E2E_PROGRAM_DIR" "$home/Quorvel" && chown -R "$user:" "$home/Quorvel"
+e2e_users_start_program "$user" env -u DISPLAY -u QT_QPA_PLATFORM WAYLAND_DISPLAY="$socket" \
+    "$home/Quorvel/quorvel"
+e2e_wait_program_idle
+e2e_log "started on the Wayland display $socket: $(tr '\n' ' ' <"$E2E_PROGRAM_LOG")"
 e2e_signal_program TERM
 e2e_expect_exit_status 0
 e2e_pass

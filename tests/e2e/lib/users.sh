@@ -49,10 +49,12 @@ e2e_users_run() {
     (cd "$E2E_TMP/home-$user" && setpriv --reuid="$user" --regid="$user" --init-groups -- env "${vars[@]}" "$@")
 }
 
-# e2e_users_start_program USER EXE: e2e_start_program as USER.
+# e2e_users_start_program USER CMD...: e2e_start_program of CMD (the program, or env and it)
+# as USER.
 e2e_users_start_program() {
-    local user=$1 exe=$2 vars
+    local user=$1 vars
+    shift
     mapfile -t vars < <(e2e_users_env "$user")
     e2e_start_program --cwd "$E2E_TMP/home-$user" --exe "$(command -v setpriv)" -- \
-        --reuid="$user" --regid="$user" --init-groups -- env "${vars[@]}" "$exe"
+        --reuid="$user" --regid="$user" --init-groups -- env "${vars[@]}" "$@"
 }
