@@ -60,22 +60,26 @@ e2e_signal_program TERM
 e2e_expect_exit_status 0
 
 # Wayland only: the program starts and waits, and ends on SIGTERM with 0.
-command -v sway >/dev/null || e2e_fail "missing: sway"
-user=qvw$$
-e2e_users_add "qvwg$$" "$user"
-home=$E2E_TMP/home-$user
-printf '%s\n' "xwayland disable" "output HEADLESS-1 resolution 800x600 position 0 0" >"$home/sway.conf"
-e2e_users_run "$user" env -u DISPLAY WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
-    WLR_HEADLESS_OUTPUTS=1 sway -c "$home/sway.conf" >"$E2E_TMP/sway.log" 2>&1 &
-e2e__track $! sway
-sway_up() { compgen -G "$home/run/wayland-*.lock" >/dev/null; }
-e2e_poll "$E2E_TIMEOUT_MS" sway_up || e2e_fail "sway did not start: $(tail -n 5 "$E2E_TMP/sway.log")"
-socket=$(basename "$(compgen -G "$home/run/wayland-*.lock" | head -n 1)" .lock)
-cp -r "$E2E_PROGRAM_DIR" "$home/Quorvel" && chown -R "$user:" "$home/Quorvel"
-e2e_users_start_program "$user" env -u DISPLAY -u QT_QPA_PLATFORM WAYLAND_DISPLAY="$socket" \
-    "$home/Quorvel/quorvel"
-e2e_wait_program_idle
-e2e_log "started on the Wayland display $socket: $(tr '\n' ' ' <"$E2E_PROGRAM_LOG")"
-e2e_signal_program TERM
-e2e_expect_exit_status 0
+# The user that sway needs can only be made by root.
+if ((EUID != 0)); then
+    e2e_log "not root: the Wayland part is left out"
+else
+    command -v sway >/dev/null || e2e_fail "missing: sway"
+    user=qvw$$
+    e2e_users_add "qvwg$$" "$user"
+    home=$E2E_TMP/home-$user
+    printf '%s\n' "xwayland disable" "output HEADLESS-1 resolution 800x600 position 0 0" >"$home/sway.conf"
+    e2e_users_start "$user" sway "$E2E_TMP/sway.log" env -u DISPLAY WLR_BACKENDS=headless \
+        WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=1 sway -c "$home/sway.conf"
+    sway_up() { compgen -G "$home/run/wayland-*.lock" >/dev/null; }
+    e2e_poll "$E2E_TIMEOUT_MS" sway_up || e2e_fail "sway did not start: $(tail -n 5 "$E2E_TMP/sway.log")"
+    socket=$(basename "$(compgen -G "$home/run/wayland-*.lock" | head -n 1)" .lock)
+    cp -r "$E2E_PROGRAM_DIR" "$home/Quorvel" && chown -R "$user:" "$home/Quorvel"
+    e2e_users_start_program "$user" env -u DISPLAY -u QT_QPA_PLATFORM WAYLAND_DISPLAY="$socket" \
+        "$home/Quorvel/quorvel"
+    e2e_wait_program_idle
+    e2e_log "started on the Wayland display $socket: $(tr '\n' ' ' <"$E2E_PROGRAM_LOG")"
+    e2e_signal_program TERM
+    e2e_expect_exit_status 0
+fi
 e2e_pass

@@ -46,7 +46,18 @@ e2e_users_run() {
     local user=$1 vars
     shift
     mapfile -t vars < <(e2e_users_env "$user")
-    (cd "$E2E_TMP/home-$user" && setpriv --reuid="$user" --regid="$user" --init-groups -- env "${vars[@]}" "$@")
+    (cd "$E2E_TMP/home-$user" && exec setpriv --reuid="$user" --regid="$user" --init-groups -- env "${vars[@]}" "$@")
+}
+
+# e2e_users_start USER NAME LOG CMD...: CMD as USER in the background, output to LOG, tracked
+# as NAME so that the scenario's end stops it.
+e2e_users_start() {
+    local user=$1 name=$2 log=$3 vars
+    shift 3
+    mapfile -t vars < <(e2e_users_env "$user")
+    (cd "$E2E_TMP/home-$user" && exec setpriv --reuid="$user" --regid="$user" --init-groups -- \
+        env "${vars[@]}" "$@") >"$log" 2>&1 &
+    e2e__track $! "$name"
 }
 
 # e2e_users_start_program USER CMD...: e2e_start_program of CMD (the program, or env and it)
