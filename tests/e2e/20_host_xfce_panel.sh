@@ -6,7 +6,6 @@
 # on another bus, with no watcher in sight, its icon docks by XEmbed and is
 # driven with the pointer. Usage: 20_host_xfce_panel.sh [PROGRAM]
 source "$(dirname "$0")/lib.sh"
-source "$(dirname "$0")/lib/hosts.sh"
 e2e_init 20_host_xfce_panel "${1:-}"
 e2e_start_x
 hosts_start_bus

@@ -4,7 +4,6 @@
 # bookmark reaches the opener once and unchanged, Activate opens the private
 # folder, 終了 exits 0 and takes the item away. Usage: 21_host_lxqt_panel.sh [PROGRAM]
 source "$(dirname "$0")/lib.sh"
-source "$(dirname "$0")/lib/hosts.sh"
 e2e_init 21_host_lxqt_panel "${1:-}"
 e2e_start_x
 hosts_start_bus

@@ -7,7 +7,6 @@
 # to close the window titled exactly the user name, and only after this run
 # opened the folder; near misses stay. Usage: 22_host_sway.sh [PROGRAM]
 source "$(dirname "$0")/lib.sh"
-source "$(dirname "$0")/lib/hosts.sh"
 e2e_init 22_host_sway "${1:-}"
 hosts_session_user nobody
 user=$HOSTS_USER

@@ -3,7 +3,7 @@
 # xfce4-panel and lxqt-panel on the scenario's Xvfb display, sway (headless)
 # with waybar on Wayland, run as an unprivileged user since sway refuses root.
 # Their StatusNotifier items and menus are read and driven over D-Bus with
-# busctl. Source after lib.sh; every process started here is tracked and
+# busctl. lib.sh loads this file; every process started here is tracked and
 # stopped by lib.sh's cleanup.
 
 HOSTS_AS=()      # prefix that runs a command as the session's user (empty: as we are)
@@ -67,17 +67,15 @@ hosts_wait_watcher() {
 hosts__one_item() { hosts_items && ((${#HOSTS_ITEMS[@]} == 1)); }
 hosts__no_item() { hosts_items && ((${#HOSTS_ITEMS[@]} == 0)); }
 
-# hosts_wait_item: exactly one item is registered; sets HOSTS_ITEM_{SERVICE,PATH}
-# and checks its tip and menu path.
+# hosts_wait_item: exactly one item is registered; sets HOSTS_ITEM_{SERVICE,PATH}.
 hosts_wait_item() {
     e2e_poll "$E2E_TIMEOUT_MS" hosts__one_item ||
         e2e_fail "expected one registered StatusNotifier item, saw ${#HOSTS_ITEMS[@]}: ${HOSTS_ITEMS[*]:-none}"
     local item=${HOSTS_ITEMS[0]}
-    if [[ $item == /* ]]; then
-        e2e_fail "item registered by path only: $item"
-    fi
-    HOSTS_ITEM_SERVICE=${item%%/*} HOSTS_ITEM_PATH=/${item#*/}
-    [[ $item == */* ]] || HOSTS_ITEM_PATH=/StatusNotifierItem
+    # "service/path", or the service alone for the default path.
+    [[ $item == [^/]* ]] || e2e_fail "the item is registered without its service: $item"
+    HOSTS_ITEM_SERVICE=${item%%/*} HOSTS_ITEM_PATH=/StatusNotifierItem
+    [[ $item == */* ]] && HOSTS_ITEM_PATH=/${item#*/}
     e2e_log "item $HOSTS_ITEM_SERVICE $HOSTS_ITEM_PATH"
 }
 
