@@ -4,8 +4,8 @@
 # client and its item is driven as waybar drives it: tip, menu entries in
 # order, a bookmark reaches the opener once and unchanged, Activate opens the
 # private folder, 終了 exits 0 and takes the item away. At 終了 sway is asked
-# to close the window titled exactly the user name, and only after this run
-# opened the folder; near misses stay. Usage: 22_host_sway.sh [PROGRAM]
+# to close the windows titled exactly the user name (a Wayland one and an
+# Xwayland one), and only after this run opened the folder; near misses stay. Usage: 22_host_sway.sh [PROGRAM]
 source "$(dirname "$0")/lib.sh"
 e2e_init 22_host_sway "${1:-}"
 hosts_session_user nobody
@@ -24,8 +24,12 @@ hosts_seed_store "$title0" "$url0" "$d_title" "$d_url" "$d_title" "$d_url" "$d_t
 hosts_sway_window exact "$user"
 hosts_sway_window suffix "${user}x"
 hosts_sway_window spaced "$user "
+# An X client on Xwayland, titled exactly the name too: sway lists it as well.
+DISPLAY=$HOSTS_XWAYLAND e2e_folder_peer_window x-exact --title "$user"
+DISPLAY=$HOSTS_XWAYLAND e2e_folder_peer_window x-prefix --title "x$user"
+e2e_poll "$E2E_TIMEOUT_MS" hosts__sway_titled "x$user" || e2e_fail "sway does not list the X window"
 
-# No DISPLAY at all (Xwayland is off): the program can only run on Wayland.
+# No DISPLAY: the program can only run on Wayland.
 hosts_start_program -u QT_QPA_PLATFORM XDG_SESSION_TYPE=wayland
 hosts_wait_item
 hosts_expect_item_tip Quorvel
@@ -48,6 +52,8 @@ hosts_wait_item_gone
 hosts_sway_expect_closed exact
 hosts_sway_expect_open suffix "${user}x"
 hosts_sway_expect_open spaced "$user "
+DISPLAY=$HOSTS_XWAYLAND e2e_folder_expect_closed x-exact
+DISPLAY=$HOSTS_XWAYLAND e2e_folder_expect_open x-prefix
 hosts_grim after-quit
 e2e_log "終了 closed the window titled '$user' only"
 

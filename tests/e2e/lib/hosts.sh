@@ -203,12 +203,14 @@ hosts__sway_up() {
     [[ -n ${SWAYSOCK:-} && -S $XDG_RUNTIME_DIR/wayland-1 ]]
 }
 
-# hosts_start_sway: sway on a headless output (1280x800, no Xwayland), then
-# waybar as the StatusNotifier host. Sets WAYLAND_DISPLAY and SWAYSOCK.
+# hosts_start_sway: sway on a headless output (1280x800), with Xwayland for
+# X clients, then waybar as the StatusNotifier host. Sets WAYLAND_DISPLAY,
+# SWAYSOCK, and HOSTS_XWAYLAND, the X display (not exported, so that only
+# what is given it on purpose goes to Xwayland).
 hosts_start_sway() {
-    hosts_need sway:sway swaymsg:sway waybar:waybar grim:grim
+    hosts_need sway:sway swaymsg:sway waybar:waybar grim:grim Xwayland:xwayland xhost:x11-xserver-utils
     hosts_as_user_write "$XDG_CONFIG_HOME/sway.conf" <<'CONF'
-xwayland disable
+xwayland force
 output HEADLESS-1 resolution 1280x800 position 0 0
 default_border none
 CONF
@@ -221,8 +223,16 @@ CONF
         hosts_spawn sway sway -c "$XDG_CONFIG_HOME/sway.conf"
     e2e_poll "$E2E_TIMEOUT_MS" hosts__sway_up || e2e_fail "sway did not come up: $(tail -n 20 "$E2E_TMP/sway.log")"
     export WAYLAND_DISPLAY=wayland-1 SWAYSOCK
+    "${HOSTS_AS[@]}" swaymsg -q exec "printenv DISPLAY >$XDG_RUNTIME_DIR/x-display" ||
+        e2e_fail "swaymsg exec failed"
+    e2e_poll "$E2E_TIMEOUT_MS" grep -q '^:[0-9]' "$XDG_RUNTIME_DIR/x-display" ||
+        e2e_fail "sway started no Xwayland: $(tail -n 20 "$E2E_TMP/sway.log")"
+    HOSTS_XWAYLAND=$(head -n 1 "$XDG_RUNTIME_DIR/x-display")
+    # Xwayland lets in its own user only; the scenario's X clients run as us.
+    "${HOSTS_AS[@]}" env DISPLAY="$HOSTS_XWAYLAND" xhost "+si:localuser:$(id -un)" >/dev/null ||
+        e2e_fail "xhost could not let $(id -un) into Xwayland $HOSTS_XWAYLAND"
     GTK_A11Y=none hosts_spawn waybar waybar -c "$XDG_CONFIG_HOME/waybar.json"
-    e2e_log "sway up ($SWAYSOCK), waybar started"
+    e2e_log "sway up ($SWAYSOCK, Xwayland on $HOSTS_XWAYLAND), waybar started"
 }
 
 # hosts_sway_windows: HOSTS_WINDOWS gets "ID<TAB>TITLE" of every window sway shows.
