@@ -1,14 +1,16 @@
 #pragma once
 
 #include <QByteArray>
-#include <QDeadlineTimer>
-#include <QString>
 #include <chrono>
+#include <cstdint>
 #include <optional>
+#include <string>
 
 #include "runtime/desktop_windows.h"
 
-class QLocalSocket;
+namespace quorvel::runtime::posix {
+class LocalStream;
+}
 
 namespace quorvel::runtime::qt {
 
@@ -17,7 +19,7 @@ namespace quorvel::runtime::qt {
 class SwayIpcWindows final : public DesktopWindows {
   public:
     // `socketPath` empty: no such compositor, nothing is ever found.
-    explicit SwayIpcWindows(QString socketPath,
+    explicit SwayIpcWindows(std::string socketPath,
                             std::chrono::milliseconds patience = std::chrono::milliseconds(500));
     // The socket sway (SWAYSOCK) or i3 (I3SOCK) names in the environment.
     static SwayIpcWindows fromEnvironment();
@@ -26,10 +28,10 @@ class SwayIpcWindows final : public DesktopWindows {
     bool closeWindowTitled(const std::string& title) override;
 
   private:
-    std::optional<QByteArray> exchange(QLocalSocket& socket, std::uint32_t type,
-                                       const QByteArray& payload, const QDeadlineTimer& deadline);
+    static std::optional<QByteArray> exchange(posix::LocalStream& socket, std::uint32_t type,
+                                              const QByteArray& payload);
 
-    QString socketPath_;
+    std::string socketPath_;
     std::chrono::milliseconds patience_;
 };
 

@@ -157,7 +157,7 @@ TEST(SwayIpcWindows, ClosesEachWindowByItsIdAndGivesUpQuietlyOnAnythingElse) {
         ScriptedSocket sway({treeReply(kTree),
                              i3ipc::encodeMessage(i3ipc::kRunCommand, R"([{"success":true}])"),
                              i3ipc::encodeMessage(i3ipc::kRunCommand, R"([{"success":true}])")});
-        EXPECT_TRUE(SwayIpcWindows(sway.path(), 2000ms).closeWindowTitled("taro"));
+        EXPECT_TRUE(SwayIpcWindows(sway.path().toStdString(), 2000ms).closeWindowTitled("taro"));
         std::this_thread::sleep_for(100ms);
         EXPECT_THAT(sway.requests(),
                     ElementsAre(i3ipc::encodeMessage(i3ipc::kGetTree, ""),
@@ -166,7 +166,7 @@ TEST(SwayIpcWindows, ClosesEachWindowByItsIdAndGivesUpQuietlyOnAnythingElse) {
     }
     {
         ScriptedSocket sway({treeReply(kTree)});
-        EXPECT_FALSE(SwayIpcWindows(sway.path(), 2000ms).closeWindowTitled("nobody"));
+        EXPECT_FALSE(SwayIpcWindows(sway.path().toStdString(), 2000ms).closeWindowTitled("nobody"));
         std::this_thread::sleep_for(100ms);
         EXPECT_EQ(sway.requests().size(), 1u) << "no command without a window of that title";
     }
@@ -176,13 +176,14 @@ TEST(SwayIpcWindows, ClosesEachWindowByItsIdAndGivesUpQuietlyOnAnythingElse) {
         ScriptedSocket sway({reply});
         QElapsedTimer took;
         took.start();
-        EXPECT_FALSE(SwayIpcWindows(sway.path(), 300ms).closeWindowTitled("taro"));
+        EXPECT_FALSE(SwayIpcWindows(sway.path().toStdString(), 300ms).closeWindowTitled("taro"));
         EXPECT_LT(took.elapsed(), 3000) << "never waits far past its patience";
         EXPECT_EQ(sway.requests().size(), 1u);
     }
     QTemporaryDir empty;
-    EXPECT_FALSE(SwayIpcWindows(empty.filePath("none.sock"), 300ms).closeWindowTitled("taro"));
-    EXPECT_FALSE(SwayIpcWindows(QString(), 300ms).closeWindowTitled("taro"));
+    EXPECT_FALSE(
+        SwayIpcWindows(empty.filePath("none.sock").toStdString(), 300ms).closeWindowTitled("taro"));
+    EXPECT_FALSE(SwayIpcWindows(std::string(), 300ms).closeWindowTitled("taro"));
 }
 
 }  // namespace
