@@ -59,6 +59,11 @@ TEST(I3Ipc, FindsExactlyTheWindowsTitledWithTheName) {
     EXPECT_THAT(i3ipc::windowsTitledInTreeReply(treeReply(kTree), "taro*"), ElementsAre(12));
     EXPECT_THAT(i3ipc::windowsTitledInTreeReply(treeReply(nested(300)), "taro"), ElementsAre(300));
     EXPECT_EQ(i3ipc::killCommand(11), "[con_id=11] kill");
+    // i3 wraps a floating window in a floating container of the same title.
+    const QByteArray i3Floating = R"({"type":"workspace","name":"1","floating_nodes":[
+      {"id":20,"type":"floating_con","name":"taro","nodes":[
+        {"id":21,"type":"con","name":"taro","window":12345,"nodes":[],"floating_nodes":[]}]}]})";
+    EXPECT_THAT(i3ipc::windowsTitled(i3Floating, "taro"), ElementsAre(21));
     const QByteArray utf8 = R"({"type":"con","id":3,"name":"太郎"})";
     EXPECT_THAT(i3ipc::windowsTitled(utf8, "太郎"), ElementsAre(3));
 }
