@@ -2,6 +2,8 @@
 
 namespace quorvel {
 
+const char* const kVersion = QUORVEL_VERSION;
+
 namespace {
 
 constexpr const char* kUsage =

@@ -8,7 +8,9 @@
 source "$(dirname "$0")/lib.sh"
 e2e_init 17_help_page_widths "${1:-}"
 browser=$(command -v chromium) || e2e_fail "missing: chromium"
-page=$E2E_REPO_DIR/data/help/help.html
+# The page as built (from data/help/help.html.in), beside the program.
+page=$E2E_PROGRAM_DIR/Help/help.html
+[[ -f $page ]] || e2e_fail "no help page beside the program: $page"
 widths=(320 380 768 1280)
 gap=8 bar=16 height=900
 
