@@ -3,10 +3,10 @@
 # read as their titles with their URLs as descriptions; the editor is a dialog named by its
 # caption whose boxes are named by row and column and labelled by their row number. Row 3 is
 # then filled and OK pressed by accessibility calls alone, and the store holds it.
-# Usage: 15_accessibility.sh [PROGRAM]
+# Usage: 19_accessibility.sh [PROGRAM]
 source "$(dirname "$0")/lib.sh"
 e2e_atspi_session "$@"
-e2e_init 15_accessibility "${1:-}"
+e2e_init 19_accessibility "${1:-}"
 e2e_start_x
 e2e_start_tray
 e2e_atspi_start
