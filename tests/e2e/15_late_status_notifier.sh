@@ -1,0 +1,50 @@
+#!/bin/bash
+# With no notification area at all, the program says so once, 10 s after start, through the
+# notification server (dunst) and on stderr. xfce4-panel started after that notice gets the
+# StatusNotifier item: the notice is withdrawn, no XEmbed icon docks in the panel's tray, and
+# the host sees the names, the ten entries in order, Activate opens the private folder, a
+# bookmark opens once, and 終了 exits 0, saves the store and takes the item away.
+# Usage: 15_late_status_notifier.sh [PROGRAM]
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/lib/tray_presence.sh"
+e2e_init 15_late_status_notifier "${1:-}"
+e2e_start_x
+e2e_tp_start_bus
+e2e_tp_start_dunst
+e2e_folder_program_dir "$E2E_TMP/programs/Quorvel"
+
+e2e_start_program --exe "$E2E_FOLDER_EXE"
+e2e_wait_program_idle
+e2e_tp_wait_displayed 1 15000
+e2e_tp_expect_notice
+e2e_screenshot no-tray-notice 574 40 450 160
+e2e_program_alive || e2e_fail "the program exited without a tray"
+e2e_list_windows
+e2e_expect_eq "visible windows of the program without a tray" "" "${E2E_WINS[*]}"
+
+e2e_tp_start_panel
+e2e_tp_wait_item 30000
+e2e_tp_wait_displayed 0
+e2e_tp_expect_item_names
+e2e_tp_expect_menu 作者HP 作者HP 作者HP 作者HP 作者HP - URL編集 ヘルプ - 終了
+# The panel also owns the XEmbed selection; the icon is on it once, as the item.
+e2e_wait_no_windows
+# Let the panel draw the item before the screenshot.
+e2e_poll 5000 e2e__painted 900 0 124 30 || :
+e2e_tp_screenshot_panel panel-with-item
+
+e2e_tp_activate
+e2e_wait_opener_calls 1
+e2e_expect_opener_call 1 "$E2E_FOLDER_PATH"
+[[ -d $E2E_FOLDER_PATH ]] || e2e_fail "Activate did not make the private folder $E2E_FOLDER_PATH"
+e2e_tp_choose 3
+e2e_wait_opener_calls 2
+e2e_expect_opener_call 2 "$E2E_DEFAULT_URL"
+
+e2e_tp_choose 10
+e2e_expect_exit_status 0
+e2e_tp_wait_no_item
+e2e_defaults
+e2e_expect_store "${E2E_DEFAULTS[@]}"
+e2e_expect_eq "notifications dunst received over the run" 1 "$(wc -l <"$E2E_TMP/notified.log")"
+e2e_pass
