@@ -23,7 +23,7 @@ EOF2
     dbus-daemon --config-file="$E2E_TMP/bus.conf" --nofork --print-address=3 \
         3>"$E2E_TMP/bus-address" >"$E2E_TMP/bus.log" 2>&1 &
     e2e__track "$!" dbus-daemon
-    e2e_poll "$E2E_TIMEOUT_MS" grep -q . "$E2E_TMP/bus-address" || e2e_fail "dbus-daemon gave no address"
+    e2e_poll "$E2E_TIMEOUT_MS" grep -qs . "$E2E_TMP/bus-address" || e2e_fail "dbus-daemon gave no address"
     DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$E2E_TMP/bus-address")
     export DBUS_SESSION_BUS_ADDRESS
 }
@@ -155,11 +155,25 @@ e2e_tp_choose() {
         e2e_fail "menu Event on entry $1 failed: $out"
 }
 
-# e2e_tp_activate: what a host sends for a left press on the item.
-e2e_tp_activate() {
+# e2e_tp_item_method NAME ARG...: calls a method of the item as a host would.
+e2e_tp_item_method() {
     local out
-    out=$(e2e_tp_call --dest="$E2E_TP_SERVICE" "$E2E_TP_PATH" org.kde.StatusNotifierItem.Activate \
-        int32:0 int32:0) || e2e_fail "Activate failed: $out"
+    out=$(e2e_tp_call --dest="$E2E_TP_SERVICE" "$E2E_TP_PATH" "org.kde.StatusNotifierItem.$1" "${@:2}") ||
+        e2e_fail "$1 failed: $out"
+}
+
+# e2e_tp_activate: what a host sends for a left press on the item.
+e2e_tp_activate() { e2e_tp_item_method Activate int32:0 int32:0; }
+
+# e2e_tp_find_icon: where the panel draws the item (its red arrow, in the top strip); sets
+# E2E_TP_ICON_X and E2E_TP_ICON_Y to a point on it.
+e2e_tp_find_icon() {
+    local box
+    import -silent -window root -crop 1024x40+0+0 +repage "$E2E_TMP/strip.png" || e2e_fail "could not grab the panel"
+    box=$(convert "$E2E_TMP/strip.png" -fuzz 20% -fill black +opaque '#d01010' -format '%@' info:)
+    [[ $box =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]] && ((BASH_REMATCH[1] < 40)) ||
+        e2e_fail "the panel shows no icon with the program's red arrow (found: $box)"
+    E2E_TP_ICON_X=$((BASH_REMATCH[3] + 6)) E2E_TP_ICON_Y=$((BASH_REMATCH[4] + 6))
 }
 
 # e2e_tp_expect_item_names: Id and Title are "Quorvel", and so is the tooltip's title.
