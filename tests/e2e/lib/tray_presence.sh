@@ -3,9 +3,19 @@
 # watcher and host, XEmbed tray too), dunst (notification server), and a look at the program's
 # StatusNotifier item over D-Bus. Sourced after lib.sh; names start with e2e_tp_.
 
+# e2e_tp_need TOOL:PACKAGE...: fails naming what is missing.
+e2e_tp_need() {
+    local tool missing=()
+    for tool in "$@"; do
+        command -v "${tool%%:*}" >/dev/null || missing+=("${tool%%:*} (${tool#*:})")
+    done
+    ((${#missing[@]} == 0)) || e2e_fail "missing: ${missing[*]}"
+}
+
 # e2e_tp_start_bus: a session bus of the scenario's own (the program and the hosts share it),
 # which starts nothing by itself: every server on it is one the scenario started.
 e2e_tp_start_bus() {
+    e2e_tp_need dbus-daemon:dbus dbus-send:dbus
     cat >"$E2E_TMP/bus.conf" <<'EOF2'
 <!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
@@ -32,6 +42,7 @@ e2e_tp_call() { dbus-send --session --print-reply=literal "$@" 2>&1; }
 
 # e2e_tp_start_panel: xfce4-panel with its default layout, which holds the status tray.
 e2e_tp_start_panel() {
+    e2e_tp_need xfce4-panel:xfce4-panel
     if [[ -z ${E2E_TP_XFCONFD_PID:-} ]]; then
         # Its settings daemon, which a desktop's bus would start on demand.
         "$(dpkg -L xfconf 2>/dev/null | grep -m1 '/xfconfd$')" >"$E2E_TMP/xfconfd.log" 2>&1 &
@@ -195,6 +206,7 @@ e2e_tp_screenshot_panel() { e2e_screenshot "$1" 0 0 1024 40; }
 # e2e_tp_start_dunst: dunst as the notification server; a left click on a notification invokes
 # its action. Every notification it gets is recorded (app, summary, body) in notified.log.
 e2e_tp_start_dunst() {
+    e2e_tp_need dunst:dunst dunstctl:dunst
     cat >"$E2E_TMP/record-notification" <<EOF2
 #!/bin/sh
 printf '%s|%s|%s\n' "\$DUNST_APP_NAME" "\$DUNST_SUMMARY" "\$DUNST_BODY" >>"$E2E_TMP/notified.log"
