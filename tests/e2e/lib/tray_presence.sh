@@ -49,7 +49,8 @@ e2e_tp_start_panel() {
         E2E_TP_XFCONFD_PID=$!
         e2e__track "$E2E_TP_XFCONFD_PID" xfconfd
     fi
-    xfce4-panel >>"$E2E_TMP/panel.log" 2>&1 &
+    # No window manager here to wait for.
+    xfce4-panel --disable-wm-check >>"$E2E_TMP/panel.log" 2>&1 &
     E2E_TP_PANEL_PID=$!
     e2e__track "$E2E_TP_PANEL_PID" xfce4-panel
     e2e_log "xfce4-panel started (pid $E2E_TP_PANEL_PID)"
