@@ -6,7 +6,6 @@
 # bookmark opens once, and 終了 exits 0, saves the store and takes the item away.
 # Usage: 15_late_status_notifier.sh [PROGRAM]
 source "$(dirname "$0")/lib.sh"
-source "$(dirname "$0")/lib/tray_presence.sh"
 e2e_init 15_late_status_notifier "${1:-}"
 e2e_start_x
 e2e_tp_start_bus

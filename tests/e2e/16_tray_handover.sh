@@ -5,7 +5,6 @@
 # Each time exactly one icon, the menu works where it is drawn, and 終了 exits 0.
 # Usage: 16_tray_handover.sh [PROGRAM]
 source "$(dirname "$0")/lib.sh"
-source "$(dirname "$0")/lib/tray_presence.sh"
 e2e_init 16_tray_handover "${1:-}"
 e2e_start_x
 e2e_tp_start_bus

@@ -4,7 +4,6 @@
 # saved, the notice gone.
 # Usage: 17_no_tray_quit.sh [PROGRAM]
 source "$(dirname "$0")/lib.sh"
-source "$(dirname "$0")/lib/tray_presence.sh"
 e2e_init 17_no_tray_quit "${1:-}"
 e2e_start_x
 e2e_tp_start_bus
