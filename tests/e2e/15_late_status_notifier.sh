@@ -28,12 +28,10 @@ e2e_tp_expect_item_names
 e2e_tp_expect_menu 作者HP 作者HP 作者HP 作者HP 作者HP - URL編集 ヘルプ - 終了
 # The panel also owns the XEmbed selection; the icon is on it once, as the item.
 e2e_wait_no_windows
-# Let the panel draw the item before the screenshot.
-e2e_poll 5000 e2e__painted 900 0 124 30 || :
+e2e_tp_find_icon
 e2e_tp_screenshot_panel panel-with-item
 
 # A right press on the item: the panel draws the menu from the export, the program none.
-e2e_tp_find_icon
 xdotool mousemove "$E2E_TP_ICON_X" "$E2E_TP_ICON_Y" click --delay 0 3 || e2e_fail "xdotool could not press the item"
 e2e_poll "$E2E_TIMEOUT_MS" e2e__painted 500 40 524 300 || e2e_fail "the panel drew no menu for the item"
 e2e_screenshot host-menu 500 0 524 340

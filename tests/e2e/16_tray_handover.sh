@@ -31,7 +31,7 @@ e2e_tp_start_panel
 e2e_tp_wait_item 30000
 e2e_wait_no_windows
 e2e_tp_expect_menu 作者HP 作者HP 作者HP 作者HP 作者HP - URL編集 ヘルプ - 終了
-e2e_poll 5000 e2e__painted 900 0 124 30 || :
+e2e_tp_find_icon
 e2e_tp_screenshot_panel status-notifier-after-xembed
 e2e_tp_choose 1
 e2e_wait_opener_calls 2

@@ -177,15 +177,17 @@ e2e_tp_item_method() {
 # e2e_tp_activate: what a host sends for a left press on the item.
 e2e_tp_activate() { e2e_tp_item_method Activate int32:0 int32:0; }
 
-# e2e_tp_find_icon: where the panel draws the item (its red arrow, in the top strip); sets
+# e2e_tp_find_icon: waits until the panel draws the item (its red arrow, in the top strip); sets
 # E2E_TP_ICON_X and E2E_TP_ICON_Y to a point on it.
-e2e_tp_find_icon() {
-    local box
-    import -silent -window root -crop 1024x40+0+0 +repage "$E2E_TMP/strip.png" || e2e_fail "could not grab the panel"
-    box=$(convert "$E2E_TMP/strip.png" -fuzz 20% -fill black +opaque '#d01010' -format '%@' info:)
-    [[ $box =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]] && ((BASH_REMATCH[1] < 40)) ||
-        e2e_fail "the panel shows no icon with the program's red arrow (found: $box)"
+e2e_tp__icon_drawn() {
+    import -silent -window root -crop 1024x40+0+0 +repage "$E2E_TMP/strip.png" 2>/dev/null || return 1
+    E2E_TP_BOX=$(convert "$E2E_TMP/strip.png" -fuzz 20% -fill black +opaque '#d01010' -format '%@' info:)
+    [[ $E2E_TP_BOX =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]] && ((BASH_REMATCH[1] < 40)) || return 1
     E2E_TP_ICON_X=$((BASH_REMATCH[3] + 6)) E2E_TP_ICON_Y=$((BASH_REMATCH[4] + 6))
+}
+e2e_tp_find_icon() {
+    e2e_poll "$E2E_TIMEOUT_MS" e2e_tp__icon_drawn ||
+        e2e_fail "the panel shows no icon with the program's red arrow (found: ${E2E_TP_BOX:-nothing})"
 }
 
 # e2e_tp_expect_item_names: Id and Title are "Quorvel", and so is the tooltip's title.
