@@ -3,9 +3,9 @@
 # notice goes to stderr only), then trayer (XEmbed) well after the notice, then xfce4-panel in
 # its place (StatusNotifier takes the icon over), then trayer again (XEmbed takes it back).
 # Each time exactly one icon, the menu works where it is drawn, and 終了 exits 0.
-# Usage: 16_tray_handover.sh [PROGRAM]
+# Usage: 24_tray_handover.sh [PROGRAM]
 source "$(dirname "$0")/lib.sh"
-e2e_init 16_tray_handover "${1:-}"
+e2e_init 24_tray_handover "${1:-}"
 e2e_start_x
 e2e_tp_start_bus
 

@@ -2,9 +2,9 @@
 # With no notification area, the notice's 終了 is the way out: a left click on the notification
 # in dunst invokes its action, and the program ends the normal way: exit 0, the bookmarks
 # saved, the notice gone.
-# Usage: 17_no_tray_quit.sh [PROGRAM]
+# Usage: 25_no_tray_quit.sh [PROGRAM]
 source "$(dirname "$0")/lib.sh"
-e2e_init 17_no_tray_quit "${1:-}"
+e2e_init 25_no_tray_quit "${1:-}"
 e2e_start_x
 e2e_tp_start_bus
 e2e_tp_start_dunst

@@ -4,9 +4,9 @@
 # StatusNotifier item: the notice is withdrawn, no XEmbed icon docks in the panel's tray, and
 # the host sees the names, the ten entries in order, Activate opens the private folder, a
 # bookmark opens once, and 終了 exits 0, saves the store and takes the item away.
-# Usage: 15_late_status_notifier.sh [PROGRAM]
+# Usage: 23_late_status_notifier.sh [PROGRAM]
 source "$(dirname "$0")/lib.sh"
-e2e_init 15_late_status_notifier "${1:-}"
+e2e_init 23_late_status_notifier "${1:-}"
 e2e_start_x
 e2e_tp_start_bus
 e2e_tp_start_dunst
