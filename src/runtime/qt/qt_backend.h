@@ -6,6 +6,7 @@
 
 #include "runtime/form_registry.h"
 #include "runtime/posix/posix_file_system.h"
+#include "runtime/qt/no_tray_notice.h"
 #include "runtime/qt/qt_desktop_windows.h"
 #include "runtime/qt/qt_event_loop.h"
 #include "runtime/qt/qt_message_box.h"
@@ -46,6 +47,7 @@ class QtBackend {
                      system_,  files_, desktop_,    forms_};
     std::function<void(std::int16_t)> onEndRequested_;
     TerminationSignals signals_;
+    NoTrayNotice noTray_;
 };
 
 }  // namespace quorvel::runtime::qt
