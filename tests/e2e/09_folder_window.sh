@@ -14,9 +14,7 @@ e2e_folder_program_dir "$E2E_TMP/programs/Quorvel"
 user=$(id -un)
 
 quit_by_menu() {
-    e2e_open_menu
-    e2e_menu_choose Up Return
-    e2e_expect_exit_status 0
+    e2e_quit
     e2e_wait_no_windows
 }
 
