@@ -25,9 +25,7 @@ open_folder() {
 }
 
 quit_by_menu() {
-    e2e_open_menu
-    e2e_menu_choose Up Return
-    e2e_expect_exit_status 0
+    e2e_quit
     e2e_wait_no_windows
 }
 
