@@ -13,6 +13,24 @@ constexpr const char* kUsage =
     "  --help     show this text and exit\n"
     "  --version  show the version and exit\n";
 
+// The argument as it may be shown on a terminal: control characters, which could drive it, as
+// \xNN escapes.
+std::string printable(const std::string& argument) {
+    constexpr char kHex[] = "0123456789abcdef";
+    std::string shown;
+    for (const char c : argument) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f || c == '\\') {
+            shown += "\\x";
+            shown.push_back(kHex[byte >> 4]);
+            shown.push_back(kHex[byte & 0xf]);
+        } else {
+            shown.push_back(c);
+        }
+    }
+    return shown;
+}
+
 }  // namespace
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
@@ -26,7 +44,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     if (arguments.size() == 1 && arguments[0] == "--version") {
         return {Action::ShowVersion, std::string("Quorvel ") + kVersion + "\n"};
     }
-    return {Action::Refuse, "quorvel: unexpected argument '" + arguments[0] +
+    return {Action::Refuse, "quorvel: unexpected argument '" + printable(arguments[0]) +
                                 "'\nTry 'quorvel --help' for more information.\n"};
 }
 
