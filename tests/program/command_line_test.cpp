@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace quorvel {
 namespace {
 
@@ -15,9 +19,19 @@ TEST(CommandLine, RunsWithNoArgumentsAndAnswersHelpAndVersion) {
     EXPECT_NE(help.output.find("Usage: quorvel"), std::string::npos);
 }
 
+TEST(CommandLine, HelpAndVersionInAnyMixTheFirstAnswers) {
+    const auto help = parseCommandLine({"--help"}).output;
+    const auto version = parseCommandLine({"--version"}).output;
+    EXPECT_EQ(parseCommandLine({"--help", "--version"}).output, help);
+    EXPECT_EQ(parseCommandLine({"-h", "--version", "--help"}).output, help);
+    EXPECT_EQ(parseCommandLine({"--version", "--help"}).action, Action::ShowVersion);
+    EXPECT_EQ(parseCommandLine({"--version", "--help", "-h"}).output, version);
+    EXPECT_EQ(parseCommandLine({"--version", "--version"}).output, version);
+}
+
 TEST(CommandLine, RefusesAnythingElseNamingTheArgument) {
     for (const auto& arguments : std::vector<std::vector<std::string>>{
-             {"--bogus"}, {"http://x"}, {"--help", "--version"}, {""}, {"-platform"}}) {
+             {"--bogus"}, {"http://x"}, {""}, {"-platform"}, {"--help=yes"}, {"-v"}}) {
         const CommandLine parsed = parseCommandLine(arguments);
         EXPECT_EQ(parsed.action, Action::Refuse);
         EXPECT_NE(parsed.output.find("'" + arguments[0] + "'"), std::string::npos);
@@ -25,6 +39,16 @@ TEST(CommandLine, RefusesAnythingElseNamingTheArgument) {
     // Control characters would reach the terminal: shown escaped, as is the escape's backslash.
     EXPECT_NE(parseCommandLine({"a\x1b]2;t\a\\"}).output.find("'a\\x1b]2;t\\x07\\x5c'"),
               std::string::npos);
+    // Among --help or --version too: the stranger is named, nothing is answered.
+    const std::vector<std::pair<std::vector<std::string>, std::string>> mixed{
+        {{"--help", "--bogus"}, "--bogus"},
+        {{"--version", "x", "--help"}, "x"},
+        {{"--bogus", "--version"}, "--bogus"}};
+    for (const auto& [arguments, stranger] : mixed) {
+        const CommandLine parsed = parseCommandLine(arguments);
+        EXPECT_EQ(parsed.action, Action::Refuse);
+        EXPECT_NE(parsed.output.find("'" + stranger + "'"), std::string::npos) << parsed.output;
+    }
 }
 
 }  // namespace
