@@ -57,7 +57,10 @@ void FileMenu::ShowInfo_Click() {
 }
 
 void FileMenu::QuitMe_Click() {
-    if (const auto form = module_.Form1) {
+    // Form1's unload lets go of Form1, which holds this menu: the copy keeps both alive until
+    // the handler is done with its members.
+    const auto form = module_.Form1;
+    if (form) {
         form->unload();
     }
     module_.Form1.reset();

@@ -27,7 +27,11 @@ std::int32_t recoverMouseMessage(float x, std::int16_t scaleMode, int twipsPerPi
         return toInt32(x);
     }
     const std::int32_t divisor = toInt32(twipsPerPixel);
-    return divisor == 0 ? 0 : toInt32(x) / divisor;
+    if (divisor == 0) {
+        return 0;
+    }
+    // In 64 bits: the lowest X over -1 does not fit 32.
+    return toInt32(static_cast<double>(std::int64_t{toInt32(x)} / divisor));
 }
 
 }  // namespace quorvel::tray

@@ -36,6 +36,9 @@ TEST(CommandLine, RefusesAnythingElseNamingTheArgument) {
         EXPECT_EQ(parsed.action, Action::Refuse);
         EXPECT_NE(parsed.output.find("'" + arguments[0] + "'"), std::string::npos);
     }
+    // Control characters would reach the terminal: shown escaped, as is the escape's backslash.
+    EXPECT_NE(parseCommandLine({"a\x1b]2;t\a\\"}).output.find("'a\\x1b]2;t\\x07\\x5c'"),
+              std::string::npos);
     // Among --help or --version too: the stranger is named, nothing is answered.
     const std::vector<std::pair<std::vector<std::string>, std::string>> mixed{
         {{"--help", "--bogus"}, "--bogus"},

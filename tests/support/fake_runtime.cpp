@@ -13,6 +13,9 @@ class FakeRuntime::Menu final : public runtime::PopupMenu {
         if (fake_.lastMenu_ == this) {
             fake_.lastMenu_ = nullptr;
         }
+        if (fake_.trayMenu_ == this) {
+            fake_.trayMenu_ = nullptr;
+        }
     }
 
     void setCaption(std::size_t item, const std::string& caption) override {
@@ -33,6 +36,10 @@ class FakeRuntime::Menu final : public runtime::PopupMenu {
         }
         const std::string choice = fake_.menuChoices_.front();
         fake_.menuChoices_.pop_front();
+        choose(choice);
+    }
+
+    void choose(const std::string& choice) {
         const auto found = std::find_if(items_.begin(), items_.end(),
                                         [&](const auto& item) { return item.name == choice; });
         if (found == items_.end() || found->isSeparator()) {
@@ -101,6 +108,13 @@ void FakeRuntime::chooseFromTrayMenu(const std::string& itemName) {
     pressIcon(516);
 }
 
+void FakeRuntime::chooseFromHostMenu(const std::string& itemName) {
+    if (trayMenu_ == nullptr) {
+        throw std::logic_error("no tray menu to choose " + itemName + " from");
+    }
+    trayMenu_->choose(itemName);
+}
+
 std::string FakeRuntime::menuCaption(std::size_t index) const {
     return lastMenu_ ? lastMenu_->caption(index) : std::string();
 }
@@ -167,8 +181,9 @@ void FakeRuntime::setForegroundWindow(runtime::WindowHandle window) {
     log.push_back("foreground " + std::to_string(window));
 }
 
-void FakeRuntime::add(const runtime::NotifyIconData& record, runtime::PopupMenu& /*menu*/) {
+void FakeRuntime::add(const runtime::NotifyIconData& record, runtime::PopupMenu& menu) {
     log.push_back("tray.add");
+    trayMenu_ = static_cast<Menu*>(&menu);
     ++trayAdds;
     trayIcon = record;
 }

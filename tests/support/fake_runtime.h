@@ -63,6 +63,9 @@ class FakeRuntime final : private runtime::EventLoop,
     void chooseOnNextPopup(std::string itemName) { menuChoices_.push_back(std::move(itemName)); }
     // Right press on the icon, choosing the named item from the menu that pops up.
     void chooseFromTrayMenu(const std::string& itemName);
+    // A choice in the tray host's own copy of the menu (a StatusNotifier host): the handler runs
+    // straight from the event loop, not inside an event of the form.
+    void chooseFromHostMenu(const std::string& itemName);
     // The caption that item `index` of the most recent menu shows.
     std::string menuCaption(std::size_t index) const;
     std::string menuDescription(std::size_t index) const;
@@ -115,6 +118,7 @@ class FakeRuntime final : private runtime::EventLoop,
     runtime::Runtime runtime_;
     std::deque<std::string> menuChoices_;
     Menu* lastMenu_ = nullptr;
+    Menu* trayMenu_ = nullptr;  // the menu given with the icon
     std::vector<NativeWindowImpl*> windows_;
     runtime::WindowHandle nextHandle_ = 100;
 };

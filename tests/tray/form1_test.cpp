@@ -76,6 +76,17 @@ TEST_F(Form1Test, QuitSavesRemovesTheIconAndEndsTheLoopInThatOrder) {
     EXPECT_TRUE(fake.messages.empty());
 }
 
+TEST_F(Form1Test, QuitFromTheHostsOwnMenuEndsTheSameWay) {
+    start();
+    // No event of the form around the handler: the unload frees Form1 and its menu within it.
+    fake.chooseFromHostMenu("QuitMe");
+    EXPECT_THAT(logOf({"store.", "tray.", "window.destroy", "loop."}),
+                ElementsAre("store.save url0,Title url0,url1,Title url1,url2,Title url2,url3,"
+                            "Title url3,url4,Title url4",
+                            "tray.remove", "window.destroy Form1", "loop.quit"));
+    EXPECT_EQ(module().Form1, nullptr);
+}
+
 TEST_F(Form1Test, AFailedSaveShowsOneStopMessageAndTheShutDownGoesOn) {
     seed("url0", "https://old.example/");
     start();

@@ -22,6 +22,9 @@ TEST(MouseMessageDecoding, NonsenseInputGivesNoMessageInsteadOfUndefinedBehaviou
     EXPECT_EQ(recoverMouseMessage(std::nanf(""), runtime::vbTwips, 15), 0);
     EXPECT_EQ(recoverMouseMessage(1e30f, runtime::vbPixels, 15), 0);
     EXPECT_EQ(recoverMouseMessage(7740.0f, runtime::vbTwips, 0), 0);
+    // The lowest 32-bit X over -1 twips per pixel does not fit 32 bits either.
+    EXPECT_EQ(recoverMouseMessage(-2147483648.0f, runtime::vbTwips, -1), 0);
+    EXPECT_EQ(recoverMouseMessage(-2147483648.0f, runtime::vbTwips, 1), -2147483647 - 1);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "runtime/qt/x11_desktop_windows.h"
 
+#include "runtime/qt/x11_property_decoding.h"
+
 #include <xcb/xcb.h>
 
 #include <QGuiApplication>
@@ -26,6 +28,16 @@ ReplyPtr<Reply> owned(Reply* reply) {
 // Generous bound for a property read, in 32-bit units.
 constexpr std::uint32_t kMaxPropertyLength = 1u << 16;
 
+// What the reply says; the value's bytes are the reply's own length, not what it claims.
+PropertyReply fields(const xcb_get_property_reply_t* reply) {
+    if (reply == nullptr) {
+        return {};
+    }
+    const auto* value = static_cast<const std::uint8_t*>(xcb_get_property_value(reply));
+    return {reply->type, reply->format, reply->value_len,
+            std::span(value, std::size_t{reply->length} * 4)};
+}
+
 class X11 {
   public:
     X11(xcb_connection_t* connection, xcb_window_t root) : connection_(connection), root_(root) {}
@@ -46,22 +58,12 @@ class X11 {
     }
 
     std::optional<std::string> text(xcb_window_t window, xcb_atom_t name, xcb_atom_t type) const {
-        const auto reply = property(window, name, type);
-        if (!reply || reply->type == XCB_ATOM_NONE || reply->format != 8) {
-            return std::nullopt;
-        }
-        const auto* data = static_cast<const char*>(xcb_get_property_value(reply.get()));
-        return std::string(data,
-                           static_cast<std::size_t>(xcb_get_property_value_length(reply.get())));
+        return decodeText(fields(property(window, name, type).get()),
+                          {atom("UTF8_STRING"), atom("COMPOUND_TEXT")});
     }
 
     std::vector<std::uint32_t> list(xcb_window_t window, xcb_atom_t name, xcb_atom_t type) const {
-        const auto reply = property(window, name, type);
-        if (!reply || reply->format != 32) {
-            return {};
-        }
-        const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
-        return {data, data + xcb_get_property_value_length(reply.get()) / 4};
+        return decodeList(fields(property(window, name, type).get()));
     }
 
     // The top-level windows: the window manager's client list, or without a window manager the
