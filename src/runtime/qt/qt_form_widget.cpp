@@ -56,7 +56,7 @@ QtFormWidget::QtFormWidget(const FormDescription& description, double dotsPerInc
       onClose_(std::move(onClose)) {
     const auto px = [dotsPerInch](int twips) { return twipsToPixels(twips, dotsPerInch); };
     setWindowTitle(toQt(description.caption));
-    setWindowIcon(programIcon());
+    setWindowIcon(programWindowIcon());
     setFixedSize(px(description.clientWidth), px(description.clientHeight));
 
     // Created in tab order, so that a later box covers an earlier label where they overlap.
