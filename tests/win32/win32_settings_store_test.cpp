@@ -30,6 +30,47 @@ SettingsEntries table(const std::string& tag) {
     return entries;
 }
 
+// The registry with one change that fails: the Nth of those made through it. With `stopThere`
+// none after it is made either, as if the program died at that point.
+class FailingChanges final : public RegistryChanges {
+  public:
+    FailingChanges(int failingChange, bool stopThere)
+        : failingChange_(failingChange), stopThere_(stopThere) {}
+
+    // Whether the failing change was reached.
+    bool hit() const { return hit_; }
+
+    LSTATUS createKey(HKEY parent, const wchar_t* path, REGSAM access, HKEY* key) override {
+        return allowed() ? RegistryChanges::createKey(parent, path, access, key) : kRefused;
+    }
+    LSTATUS setValue(HKEY key, const wchar_t* name, DWORD type, const BYTE* data,
+                     DWORD size) override {
+        return allowed() ? RegistryChanges::setValue(key, name, type, data, size) : kRefused;
+    }
+    LSTATUS deleteValue(HKEY key, const wchar_t* name) override {
+        return allowed() ? RegistryChanges::deleteValue(key, name) : kRefused;
+    }
+    LSTATUS deleteTree(HKEY key, const wchar_t* path) override {
+        return allowed() ? RegistryChanges::deleteTree(key, path) : kRefused;
+    }
+
+  private:
+    static constexpr LSTATUS kRefused = ERROR_WRITE_FAULT;
+
+    bool allowed() {
+        if (++changes_ == failingChange_) {
+            hit_ = true;
+            return false;
+        }
+        return !(hit_ && stopThere_);
+    }
+
+    int failingChange_;
+    bool stopThere_;
+    int changes_ = 0;
+    bool hit_ = false;
+};
+
 // Every test has an application key of its own under HKCU\Software, removed afterwards.
 class Win32SettingsStoreTest : public ::testing::Test {
   protected:
@@ -152,9 +193,9 @@ TEST_F(Win32SettingsStoreTest, AFailedSaveLeavesTheOldTableOrCommitsTheNewOneWho
         removeApplication();
         ASSERT_TRUE(Win32SettingsStore().save(application, kSection, table("old")));
         putOther(L"kept");
-        Win32SettingsStore store({change, false});
-        const bool saved = store.save(application, kSection, table("new"));
-        if (!store.faultHit()) {
+        FailingChanges faults(change, false);
+        const bool saved = Win32SettingsStore(faults).save(application, kSection, table("new"));
+        if (!faults.hit()) {
             EXPECT_TRUE(saved);
             EXPECT_EQ(read(), expected(table("new"), "kept"));
             break;
@@ -182,9 +223,9 @@ TEST_F(Win32SettingsStoreTest, ASaveCutShortAnywhereLeavesOneWholeTable) {
         removeApplication();
         ASSERT_TRUE(Win32SettingsStore().save(application, kSection, table("old")));
         putOther(L"kept");
-        Win32SettingsStore dying({change, true});
-        dying.save(application, kSection, table("new"));
-        if (!dying.faultHit()) {
+        FailingChanges dying(change, true);
+        Win32SettingsStore(dying).save(application, kSection, table("new"));
+        if (!dying.hit()) {
             break;
         }
         SCOPED_TRACE("cut at change " + std::to_string(change));

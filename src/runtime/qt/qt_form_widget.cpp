@@ -59,7 +59,7 @@ QtFormWidget::QtFormWidget(const FormDescription& description, double dotsPerInc
     installAccessibility();
     const auto px = [dotsPerInch](int twips) { return twipsToPixels(twips, dotsPerInch); };
     setWindowTitle(toQt(description.caption));
-    setWindowIcon(programIcon());
+    setWindowIcon(programWindowIcon());
     setFixedSize(px(description.clientWidth), px(description.clientHeight));
 
     // The labels first, as described, so that every box covers the part of a label beneath it

@@ -8,8 +8,13 @@ namespace quorvel::runtime::qt {
 
 inline constexpr IconHandle kProgramIcon = 1;
 
-// The program's one icon, scalable, drawn at whatever size the tray or window asks for.
+// The program's icon from the pictures rendered at build time (the hicolor sizes, 16 to 256
+// pixels), so that no SVG engine is loaded at run time.
+// For the tray: every size, so it is sharp however large the tray draws it.
 QIcon programIcon();
+// For windows: up to 128 pixels, which window managers show; the 256 would make every window's
+// icon property four times larger.
+QIcon programWindowIcon();
 QIcon iconFor(IconHandle handle);
 
 }  // namespace quorvel::runtime::qt

@@ -34,7 +34,7 @@ void QtMessageBox::show(const std::string& text, int style, const std::string& t
         return;
     }
     QMessageBox box(iconForStyle(style), toQt(title), toQt(text), QMessageBox::Ok);
-    box.setWindowIcon(programIcon());
+    box.setWindowIcon(programWindowIcon());
     box.setObjectName(QStringLiteral("QuorvelMessage"));
     box.exec();
 }

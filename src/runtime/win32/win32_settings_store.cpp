@@ -127,15 +127,6 @@ std::optional<std::wstring> readString(HKEY table, const std::wstring& name) {
 
 }  // namespace
 
-bool Win32SettingsStore::mayChange() {
-    ++changes_;
-    if (changes_ == faults_.failingChange) {
-        faultHit_ = true;
-        return false;
-    }
-    return !(faultHit_ && faults_.stopThere);
-}
-
 std::string Win32SettingsStore::get(const std::string& application, const std::string& section,
                                     const std::string& key, const std::string& fallback) {
     const Key app = openKey(HKEY_CURRENT_USER, applicationPath(application), KEY_READ);
@@ -161,15 +152,12 @@ std::string Win32SettingsStore::get(const std::string& application, const std::s
 
 bool Win32SettingsStore::save(const std::string& application, const std::string& section,
                               const SettingsEntries& entries) {
-    changes_ = 0;
-    faultHit_ = false;
     const std::wstring sectionName = widen(section);
     const std::wstring staging = stagingName(sectionName);
 
     HKEY raw = nullptr;
-    if (!mayChange() ||
-        RegCreateKeyExW(HKEY_CURRENT_USER, applicationPath(application).c_str(), 0, nullptr, 0,
-                        KEY_READ | KEY_WRITE, nullptr, &raw, nullptr) != ERROR_SUCCESS) {
+    if (changes_.createKey(HKEY_CURRENT_USER, applicationPath(application).c_str(),
+                           KEY_READ | KEY_WRITE, &raw) != ERROR_SUCCESS) {
         return false;
     }
     const Key app(raw);
@@ -179,19 +167,16 @@ bool Win32SettingsStore::save(const std::string& application, const std::string&
     }
     // An uncommitted staging table is what a failed or interrupted save left: nobody reads it.
     if (keyExists(app.get(), staging) &&
-        (!mayChange() || RegDeleteTreeW(app.get(), staging.c_str()) != ERROR_SUCCESS)) {
+        changes_.deleteTree(app.get(), staging.c_str()) != ERROR_SUCCESS) {
         return false;
     }
 
     const auto abandon = [&] {
-        if (mayChange()) {
-            RegDeleteTreeW(app.get(), staging.c_str());
-        }
+        changes_.deleteTree(app.get(), staging.c_str());
         return false;
     };
     raw = nullptr;
-    if (!mayChange() || RegCreateKeyExW(app.get(), staging.c_str(), 0, nullptr, 0, KEY_WRITE,
-                                        nullptr, &raw, nullptr) != ERROR_SUCCESS) {
+    if (changes_.createKey(app.get(), staging.c_str(), KEY_WRITE, &raw) != ERROR_SUCCESS) {
         return abandon();
     }
     const Key stage(raw);
@@ -202,19 +187,18 @@ bool Win32SettingsStore::save(const std::string& application, const std::string&
             return abandon();
         }
         for (const Value& value : *values) {
-            if (!mayChange() ||
-                RegSetValueExW(stage.get(), value.name.c_str(), 0, value.type, value.data.data(),
-                               static_cast<DWORD>(value.data.size())) != ERROR_SUCCESS) {
+            if (changes_.setValue(stage.get(), value.name.c_str(), value.type, value.data.data(),
+                                  static_cast<DWORD>(value.data.size())) != ERROR_SUCCESS) {
                 return abandon();
             }
         }
     }
     for (const auto& [name, text] : entries) {
         const std::wstring wide = widen(text);
-        if (!mayChange() || RegSetValueExW(stage.get(), widen(name).c_str(), 0, REG_SZ,
-                                           reinterpret_cast<const BYTE*>(wide.c_str()),
-                                           static_cast<DWORD>((wide.size() + 1) *
-                                                              sizeof(wchar_t))) != ERROR_SUCCESS) {
+        if (changes_.setValue(stage.get(), widen(name).c_str(), REG_SZ,
+                              reinterpret_cast<const BYTE*>(wide.c_str()),
+                              static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))) !=
+            ERROR_SUCCESS) {
             return abandon();
         }
     }
@@ -222,9 +206,9 @@ bool Win32SettingsStore::save(const std::string& application, const std::string&
     RegFlushKey(stage.get());
 
     const DWORD committed = 1;
-    if (!mayChange() || RegSetValueExW(app.get(), staging.c_str(), 0, REG_DWORD,
-                                       reinterpret_cast<const BYTE*>(&committed),
-                                       sizeof(committed)) != ERROR_SUCCESS) {
+    if (changes_.setValue(app.get(), staging.c_str(), REG_DWORD,
+                          reinterpret_cast<const BYTE*>(&committed),
+                          sizeof(committed)) != ERROR_SUCCESS) {
         return abandon();
     }
     RegFlushKey(app.get());
@@ -245,27 +229,23 @@ bool Win32SettingsStore::finishCommitted(HKEY application, const std::wstring& s
             return false;
         }
         HKEY raw = nullptr;
-        if (!mayChange() || RegCreateKeyExW(application, section.c_str(), 0, nullptr, 0, KEY_WRITE,
-                                            nullptr, &raw, nullptr) != ERROR_SUCCESS) {
+        if (changes_.createKey(application, section.c_str(), KEY_WRITE, &raw) != ERROR_SUCCESS) {
             return false;
         }
         const Key target(raw);
         for (const Value& value : *values) {
-            if (!mayChange() ||
-                RegSetValueExW(target.get(), value.name.c_str(), 0, value.type, value.data.data(),
-                               static_cast<DWORD>(value.data.size())) != ERROR_SUCCESS) {
+            if (changes_.setValue(target.get(), value.name.c_str(), value.type, value.data.data(),
+                                  static_cast<DWORD>(value.data.size())) != ERROR_SUCCESS) {
                 return false;
             }
         }
         RegFlushKey(target.get());
     }
     // The section holds the table now: the flag goes first, then the staging copy.
-    if (!mayChange() || RegDeleteValueW(application, staging.c_str()) != ERROR_SUCCESS) {
+    if (changes_.deleteValue(application, staging.c_str()) != ERROR_SUCCESS) {
         return false;
     }
-    if (mayChange()) {
-        RegDeleteTreeW(application, staging.c_str());
-    }
+    changes_.deleteTree(application, staging.c_str());
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "runtime/settings_store.h"
+#include "runtime/win32/win32_registry_changes.h"
 
 namespace quorvel::runtime::win32 {
 
@@ -20,35 +21,20 @@ namespace quorvel::runtime::win32 {
 // table that the next save finishes copying.
 class Win32SettingsStore final : public SettingsStore {
   public:
-    // For tests: the Nth registry change of a save fails; with `stopThere` nothing after it
-    // happens either, as if the program died at that point.
-    struct Faults {
-        int failingChange = 0;
-        bool stopThere = false;
-    };
-
-    Win32SettingsStore() = default;
-    explicit Win32SettingsStore(Faults faults) : faults_(faults) {}
+    Win32SettingsStore() : Win32SettingsStore(RegistryChanges::system()) {}
+    explicit Win32SettingsStore(RegistryChanges& changes) : changes_(changes) {}
 
     std::string get(const std::string& application, const std::string& section,
                     const std::string& key, const std::string& fallback) override;
     bool save(const std::string& application, const std::string& section,
               const SettingsEntries& entries) override;
 
-    // Whether the last save reached the failing change.
-    bool faultHit() const { return faultHit_; }
-
     static constexpr const wchar_t* kStagingSuffix = L".saving";
 
   private:
-    // Counts a change about to be made; false when it is the one to fail (or comes after it
-    // with stopThere).
-    bool mayChange();
     bool finishCommitted(HKEY application, const std::wstring& section);
 
-    Faults faults_{};
-    int changes_ = 0;
-    bool faultHit_ = false;
+    RegistryChanges& changes_;
 };
 
 }  // namespace quorvel::runtime::win32

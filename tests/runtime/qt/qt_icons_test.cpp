@@ -1,0 +1,71 @@
+#include "runtime/qt/qt_icons.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImage>
+#include <QPixmap>
+#include <QRegularExpression>
+#include <QSize>
+
+namespace quorvel::runtime::qt {
+namespace {
+
+// The Qt plugins mapped into this process.
+QStringList loadedPlugins() {
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly)) {
+        return {QStringLiteral("<cannot read /proc/self/maps>")};
+    }
+    QStringList plugins;
+    const QRegularExpression plugin(QStringLiteral("/plugins/\\S+\\.so"));
+    for (const QByteArray& line : maps.readAll().split('\n')) {
+        const auto match = plugin.match(QString::fromUtf8(line));
+        if (match.hasMatch() && !plugins.contains(match.captured())) {
+            plugins << match.captured();
+        }
+    }
+    return plugins;
+}
+
+QList<QSize> squares(std::initializer_list<int> sizes) {
+    QList<QSize> result;
+    for (int size : sizes) {
+        result << QSize(size, size);
+    }
+    return result;
+}
+
+// Pixels neither transparent nor of one colour: the picture, not an empty placeholder.
+int colours(const QPixmap& pixmap) {
+    const QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+    QList<QRgb> seen;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (const QRgb pixel = image.pixel(x, y); qAlpha(pixel) != 0 && !seen.contains(pixel)) {
+                seen << pixel;
+            }
+        }
+    }
+    return static_cast<int>(seen.size());
+}
+
+TEST(QtIcons, TheBuiltPicturesAtEverySizeWithoutAnImagePlugin) {
+    const QStringList before = loadedPlugins();
+    const QIcon tray = iconFor(kProgramIcon);
+    const QIcon window = programWindowIcon();
+    EXPECT_EQ(tray.availableSizes(), squares({16, 22, 24, 32, 48, 64, 128, 256}));
+    EXPECT_EQ(window.availableSizes(), squares({16, 22, 24, 32, 48, 64, 128}));
+    for (const QSize& size : tray.availableSizes()) {
+        const QPixmap pixmap = tray.pixmap(size);
+        EXPECT_EQ(pixmap.size(), size);
+        EXPECT_GE(colours(pixmap), 8) << size.width() << " px";
+    }
+    // A size between two rendered ones comes from the larger, scaled down.
+    EXPECT_EQ(tray.pixmap(QSize(40, 40)).size(), QSize(40, 40));
+    EXPECT_TRUE(iconFor(kProgramIcon + 1).isNull());
+    EXPECT_EQ(loadedPlugins(), before) << "an image or icon engine plugin was loaded";
+}
+
+}  // namespace
+}  // namespace quorvel::runtime::qt
