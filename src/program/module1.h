@@ -17,6 +17,8 @@ class frmUrlEdit;
 // The program-wide state: the bookmark table, the tray record and the references to the one
 // instance of each window. The program makes one; each test makes its own.
 struct Module1 : bookmarks::BookmarkTable {
+    // The table as the store held it when this copy last read or wrote it.
+    bookmarks::BookmarkTable StoredUrls;
     runtime::NotifyIconData TrayIcon{};
     std::shared_ptr<tray::Form1> Form1;
     std::shared_ptr<bookmarks::frmUrlEdit> frmUrlEdit;

@@ -28,12 +28,21 @@ QMessageBox::Icon iconForStyle(int style) {
 
 }  // namespace
 
-void QtMessageBox::show(const std::string& text, int style, const std::string& title) {
+void QtMessageBox::show(const std::string& text, int style, const std::string& title,
+                        const std::string& details) {
+    if (!details.empty()) {
+        std::fprintf(stderr, "quorvel: %s: %s\n", title.c_str(), details.c_str());
+    }
     if (ending_) {
         std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
         return;
     }
     QMessageBox box(iconForStyle(style), toQt(title), toQt(text), QMessageBox::Ok);
+    if (!details.empty()) {
+        // Behind "Show Details...": the box itself reads as before, Return still means OK.
+        box.setDetailedText(toQt(details));
+        box.setDefaultButton(QMessageBox::Ok);
+    }
     box.setWindowIcon(programIcon());
     box.setObjectName(QStringLiteral("QuorvelMessage"));
     box.exec();

@@ -3,6 +3,7 @@
 #include "runtime/win32/win32_api.h"
 
 #include <string>
+#include <vector>
 
 #include "runtime/settings_store.h"
 
@@ -17,7 +18,8 @@ namespace quorvel::runtime::win32 {
 // set, so they see the old table before the commit and the new one after. Then the staging
 // table is copied over the section and the flag and staging key are removed. A save that
 // fails before the commit leaves the section as it was; a crash after it leaves a committed
-// table that the next save finishes copying.
+// table that the next save finishes copying. Saves of all copies run one at a time under a
+// named mutex, so that each one merges its changes into the table the last one left.
 class Win32SettingsStore final : public SettingsStore {
   public:
     // For tests: the Nth registry change of a save fails; with `stopThere` nothing after it
@@ -32,8 +34,9 @@ class Win32SettingsStore final : public SettingsStore {
 
     std::string get(const std::string& application, const std::string& section,
                     const std::string& key, const std::string& fallback) override;
-    bool save(const std::string& application, const std::string& section,
-              const SettingsEntries& entries) override;
+    SaveOutcome save(const std::string& application, const std::string& section,
+                     const SettingsEntries& entries,
+                     const std::vector<std::string>& changed) override;
 
     // Whether the last save reached the failing change.
     bool faultHit() const { return faultHit_; }
@@ -45,6 +48,9 @@ class Win32SettingsStore final : public SettingsStore {
     // with stopThere).
     bool mayChange();
     bool finishCommitted(HKEY application, const std::wstring& section);
+    bool write(const std::string& application, const std::string& section,
+               const SettingsEntries& entries, const std::vector<std::string>& changed,
+               SettingsEntries& stored);
 
     Faults faults_{};
     int changes_ = 0;
