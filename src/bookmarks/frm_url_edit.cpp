@@ -2,8 +2,7 @@
 
 #include "bookmarks/bookmark_store.h"
 #include "bookmarks/frm_url_edit_design.h"
-#include "program/module1.h"
-#include "tray/form1.h"
+#include "bookmarks/module1.h"
 
 namespace quorvel::bookmarks {
 

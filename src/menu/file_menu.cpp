@@ -3,9 +3,8 @@
 #include <vector>
 
 #include "bookmarks/frm_url_edit.h"
+#include "bookmarks/module1.h"
 #include "menu/help_path.h"
-#include "program/module1.h"
-#include "tray/form1.h"
 
 namespace quorvel::menu {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "program/module1.h"
+#include "bookmarks/module1.h"
 #include "runtime/runtime.h"
 
 namespace quorvel {

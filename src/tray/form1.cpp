@@ -2,8 +2,8 @@
 
 #include "bookmarks/bookmark_store.h"
 #include "bookmarks/frm_url_edit.h"
+#include "bookmarks/module1.h"
 #include "folder/private_folder.h"
-#include "program/module1.h"
 #include "runtime/mouse_messages.h"
 #include "tray/mouse_message_decoding.h"
 #include "tray/tray_icon_record.h"
@@ -11,7 +11,7 @@
 namespace quorvel::tray {
 
 Form1::Form1(Module1& module, runtime::Runtime& runtime)
-    : runtime::Form(runtime, runtime::FormDescription{"Form1", 0, 0, {}}),
+    : bookmarks::MainForm(runtime, runtime::FormDescription{"Form1", 0, 0, {}}),
       FileMenu(module, runtime),
       module_(module) {}
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "bookmarks/main_form.h"
 #include "menu/file_menu.h"
-#include "runtime/form.h"
 
 namespace quorvel {
 struct Module1;
@@ -16,11 +16,11 @@ inline constexpr const char* kQuitSaveErrorTitle = "Quorvel 終了エラー";
 
 // The hidden main window: it owns the tray icon and the popup menu, and its load and unload
 // are the program's start-up and shut-down.
-class Form1 : public runtime::Form {
+class Form1 : public bookmarks::MainForm {
   public:
     Form1(Module1& module, runtime::Runtime& runtime);
 
-    void SetUrlMenu() { FileMenu.SetUrlMenu(); }
+    void SetUrlMenu() override { FileMenu.SetUrlMenu(); }
     void SaveUrlToReg();
     bool FileExists() const;
 

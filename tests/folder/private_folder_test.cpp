@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 
 #include "support/program_fixture.h"
-#include "tray/form1.h"
 
 namespace quorvel::testing {
 namespace {
@@ -27,23 +26,23 @@ class PrivateFolderTest : public ProgramTest {
 
 TEST_F(PrivateFolderTest, StartUpNamesTheFolderAfterTheUserOrDefaultUser) {
     start();
-    EXPECT_EQ(module().Form1->UserName, "taro");
-    EXPECT_EQ(module().Form1->PrivateFolder, folder);
+    EXPECT_EQ(form1Of(program).UserName, "taro");
+    EXPECT_EQ(form1Of(program).PrivateFolder, folder);
 
     FakeRuntime nameless;
     nameless.userName_.reset();
     nameless.applicationFolder_ = "/";
     Program other(nameless.runtime());
     other.start();
-    EXPECT_EQ(other.module().Form1->UserName, "Default User");
-    EXPECT_EQ(other.module().Form1->PrivateFolder, "/Default User");
+    EXPECT_EQ(form1Of(other).UserName, "Default User");
+    EXPECT_EQ(form1Of(other).PrivateFolder, "/Default User");
 }
 
 TEST_F(PrivateFolderTest, TheFirstLeftPressCreatesTheFolderThenEveryPressOpensIt) {
     start();
-    EXPECT_FALSE(module().Form1->FileExists());
+    EXPECT_FALSE(form1Of(program).FileExists());
     fake.pressIcon(513);
-    EXPECT_TRUE(module().Form1->FileExists());
+    EXPECT_TRUE(form1Of(program).FileExists());
     fake.pressIcon(513);
     fake.pressIcon(515);  // the second press of a double click
     EXPECT_THAT(fake.log, ElementsAre("mkdir " + folder, "open " + folder, "open " + folder));

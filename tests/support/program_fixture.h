@@ -8,8 +8,14 @@
 
 #include "program/program.h"
 #include "support/fake_runtime.h"
+#include "tray/form1.h"
 
 namespace quorvel::testing {
+
+// The main window a started program made.
+inline tray::Form1& form1Of(Program& program) {
+    return static_cast<tray::Form1&>(*program.module().Form1);
+}
 
 // A fresh program over a fresh fake runtime for every test.
 class ProgramTest : public ::testing::Test {

@@ -3,13 +3,11 @@
 #include <memory>
 
 #include "bookmarks/bookmark_table.h"
+#include "bookmarks/main_form.h"
 #include "runtime/notify_icon_data.h"
 
 namespace quorvel {
 
-namespace tray {
-class Form1;
-}
 namespace bookmarks {
 class frmUrlEdit;
 }
@@ -20,7 +18,7 @@ struct Module1 : bookmarks::BookmarkTable {
     // The table as the store held it when this copy last read or wrote it.
     bookmarks::BookmarkTable StoredUrls;
     runtime::NotifyIconData TrayIcon{};
-    std::shared_ptr<tray::Form1> Form1;
+    std::shared_ptr<bookmarks::MainForm> Form1;
     std::shared_ptr<bookmarks::frmUrlEdit> frmUrlEdit;
 };
 

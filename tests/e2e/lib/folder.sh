@@ -1,0 +1,163 @@
+# shellcheck shell=bash disable=SC2034
+# The private folder, its message boxes, and other X clients (xpeer.c) as its
+# windows, a stand-in window manager and clipboard access.
+
+E2E_FOLDER_BOX_TITLE='Quorvel フォルダーエラー'
+E2E_FOLDER_PEER=
+E2E_FOLDER_PINGS=0
+declare -gA E2E_FOLDER_PEER_PID=() E2E_FOLDER_PEER_ID=() E2E_FOLDER_PEER_LOG=()
+
+# e2e_folder_peer: builds xpeer.c (other X clients: windows to close, a stand-in
+# window manager, clipboard access) once; the editor helpers use it too.
+e2e_folder_peer() {
+    [[ -n $E2E_FOLDER_PEER ]] && return 0
+    cc -O1 -o "$E2E_TMP/xpeer" "$E2E_LIB_DIR/xpeer.c" -lX11 2>"$E2E_TMP/cc-xpeer.log" ||
+        e2e_fail "could not build xpeer.c: $(cat "$E2E_TMP/cc-xpeer.log")"
+    E2E_FOLDER_PEER=$E2E_TMP/xpeer
+}
+
+# e2e_folder_program_dir DIR: a copy of the program (and Help/) in DIR, so that
+# private folders are made there and not in the build tree. Sets
+# E2E_FOLDER_EXE, E2E_FOLDER_DIR (resolved) and E2E_FOLDER_PATH (DIR/login name).
+e2e_folder_program_dir() {
+    mkdir -p "$1" || e2e_fail "could not make $1"
+    cp "$E2E_PROGRAM" "$1/quorvel" && cp -r "$E2E_PROGRAM_DIR/Help" "$1/Help" ||
+        e2e_fail "could not copy the program to $1"
+    E2E_FOLDER_EXE=$1/quorvel
+    E2E_FOLDER_DIR=$(readlink -f "$1")
+    E2E_FOLDER_PATH=$E2E_FOLDER_DIR/$(id -un)
+}
+
+# e2e_folder_state PATH...: one line per entry under each PATH (itself
+# included): type, owner, mode, size, mtime, link target and a content hash.
+e2e_folder_state() {
+    local p
+    for p in "$@"; do
+        [[ -e $p || -L $p ]] || { printf '%s absent\n' "$p"; continue; }
+        find "$p" -printf '%p %y %U:%G %m %s %T@ ->%l ' -exec sh -c \
+            'if [ -f "$1" ] && [ ! -L "$1" ]; then md5sum <"$1"; else echo -; fi' _ {} \; | sort
+    done
+}
+
+# e2e_folder_read_message: the text of the message box in E2E_WIN_*, read by
+# dragging over it with the mouse (the style lets a message be selected) and
+# reading the PRIMARY selection. Sets E2E_FOLDER_MESSAGE.
+e2e_folder_read_message() {
+    e2e_folder_peer
+    local img=$E2E_TMP/message.ppm bg geo tx ty th
+    "$E2E_TMP/xprobe" grab "$E2E_WIN_X" "$E2E_WIN_Y" "$E2E_WIN_W" "$E2E_WIN_H" "$img" ||
+        e2e_fail "could not grab the message box"
+    # The icon is the first thing drawn on the left, the text right of it after
+    # a gap; the button sits at the bottom right, so a strip at the text's left
+    # edge holds only the text lines. Columns with ink: the left half squeezed
+    # to one row, background black, anything else white.
+    bg=$(convert "$img" -format "%[pixel:p{$((E2E_WIN_W - 2)),2}]" info:)
+    tx=$(convert "$img" -crop "$((E2E_WIN_W / 2))x${E2E_WIN_H}+0+0" +repage -fuzz 10% -fill black -opaque "$bg" \
+        -fill white +opaque black -colorspace gray -scale "$((E2E_WIN_W / 2))x1!" -depth 8 -compress none pgm:- |
+        awk 'BEGIN { RS = "[ \t\n]+" }
+             NR > 4 {
+                 if ($1 > 0) { if (gap >= 6 && seen) { print NR - 5; exit } seen = 1; gap = 0 }
+                 else if (seen) gap++
+             }')
+    [[ $tx =~ ^[0-9]+$ ]] || e2e_fail "no icon followed by text found at the left of the message box"
+    geo=$(convert "$img" -crop "24x${E2E_WIN_H}+${tx}+0" +repage -fuzz 10% -trim -format '%h %Y' info:)
+    th=${geo% *} ty=${geo#* }
+    ((th >= 8)) || e2e_fail "no text found in the message box (text left edge $tx, strip trim: $geo)"
+    "$E2E_FOLDER_PEER" clear PRIMARY
+    xdotool mousemove $((E2E_WIN_X + tx + 1)) $((E2E_WIN_Y + ty + 4)) mousedown 1 \
+        mousemove $((E2E_WIN_X + tx + 40)) $((E2E_WIN_Y + ty + 8)) \
+        mousemove $((E2E_WIN_X + E2E_WIN_W - 3)) $((E2E_WIN_Y + ty + th - 3)) mouseup 1 ||
+        e2e_fail "xdotool could not drag over the message"
+    e2e_poll "$E2E_TIMEOUT_MS" e2e_folder__read_selection PRIMARY ||
+        e2e_fail "could not read the message box's text through the PRIMARY selection"
+    E2E_FOLDER_MESSAGE=$E2E_FOLDER_TEXT
+}
+
+e2e_folder__read_selection() {
+    local text
+    text=$("$E2E_FOLDER_PEER" text "$1" 200 && echo x) || return 1
+    E2E_FOLDER_TEXT=${text%x}
+}
+
+# e2e_folder_expect_message TITLE PART...: waits for the message box TITLE,
+# saves a screenshot (NAME: E2E_FOLDER_SHOT if set), checks that its text
+# contains each PART, then presses OK and waits until it is gone.
+e2e_folder_expect_message() {
+    local title=$1 part
+    shift
+    e2e_wait_window_titled "$title"
+    e2e_screenshot "${E2E_FOLDER_SHOT:-message}" "$E2E_WIN_X" "$E2E_WIN_Y" "$E2E_WIN_W" "$E2E_WIN_H"
+    e2e_folder_read_message
+    for part in "$@"; do
+        [[ $E2E_FOLDER_MESSAGE == *"$part"* ]] ||
+            e2e_fail "message box '$title': expected its text to contain $(printf '%q' "$part"), saw $(printf '%q' "$E2E_FOLDER_MESSAGE")"
+    done
+    e2e_program_alive || e2e_fail "the program exited while its message box '$title' was shown"
+    e2e_focus_window "$E2E_WIN_ID"
+    xdotool key Return || e2e_fail "xdotool key Return failed"
+    e2e_wait_window_gone "$E2E_WIN_ID"
+}
+
+# e2e_folder_peer_window NAME XPEER-WINDOW-ARGS...: maps a window of another
+# client (see xpeer.c) and waits until it is mapped; E2E_FOLDER_PEER_ID[NAME].
+e2e_folder_peer_window() {
+    local name=$1
+    shift
+    e2e_folder_peer
+    E2E_FOLDER_PEER_LOG[$name]=$E2E_TMP/peer-$name.log
+    : >"${E2E_FOLDER_PEER_LOG[$name]}"
+    "$E2E_FOLDER_PEER" window "${E2E_FOLDER_PEER_LOG[$name]}" "$@" 2>>"$E2E_TMP/peers.log" &
+    E2E_FOLDER_PEER_PID[$name]=$!
+    e2e__track "$!" "peer $name"
+    e2e_poll "$E2E_TIMEOUT_MS" grep -q '^mapped ' "${E2E_FOLDER_PEER_LOG[$name]}" ||
+        e2e_fail "peer window $name ($*) was not mapped"
+    E2E_FOLDER_PEER_ID[$name]=$(sed -n 's/^mapped //p' "${E2E_FOLDER_PEER_LOG[$name]}" | head -n 1)
+}
+
+# e2e_folder_peer_sync NAME: a ping through the X server to the peer; once it
+# has logged it, it has also logged every message sent to it before.
+e2e_folder_peer_sync() {
+    local name=$1
+    E2E_FOLDER_PINGS=$((E2E_FOLDER_PINGS + 1))
+    "$E2E_FOLDER_PEER" ping "${E2E_FOLDER_PEER_ID[$name]}" "$E2E_FOLDER_PINGS" || e2e_fail "could not ping peer $name"
+    e2e_poll "$E2E_TIMEOUT_MS" grep -qx "ping $E2E_FOLDER_PINGS" "${E2E_FOLDER_PEER_LOG[$name]}" ||
+        e2e_fail "peer $name did not answer ping $E2E_FOLDER_PINGS; its log: $(tr '\n' ';' <"${E2E_FOLDER_PEER_LOG[$name]}")"
+}
+
+# e2e_folder_peer_wm NAME...: starts the stand-in window manager (peer "wm"),
+# which puts the named peer windows into frames and lists them as its clients.
+e2e_folder_peer_wm() {
+    local ids=() n log=$E2E_TMP/peer-wm.log
+    for n in "$@"; do ids+=("${E2E_FOLDER_PEER_ID[$n]}"); done
+    e2e_folder_peer
+    E2E_FOLDER_PEER_LOG[wm]=$log
+    : >"$log"
+    "$E2E_FOLDER_PEER" wm "$log" "${ids[@]}" 2>>"$E2E_TMP/peers.log" &
+    E2E_FOLDER_PEER_PID[wm]=$!
+    e2e__track "$!" "peer wm"
+    e2e_poll "$E2E_TIMEOUT_MS" grep -q '^ready ' "$log" || e2e_fail "the stand-in window manager did not start: $(cat "$E2E_TMP/peers.log")"
+    E2E_FOLDER_PEER_ID[wm]=$(sed -n 's/^ready //p' "$log" | head -n 1)
+}
+
+# e2e_folder_expect_closed NAME: the peer window got WM_DELETE_WINDOW and ended with status 0.
+e2e_folder_expect_closed() {
+    local name=$1 pid=${E2E_FOLDER_PEER_PID[$1]} rc
+    e2e_poll "$E2E_TIMEOUT_MS" e2e__not_alive "$pid" ||
+        e2e_fail "expected window $name (${E2E_FOLDER_PEER_ID[$name]}) to be closed; its log: $(tr '\n' ';' <"${E2E_FOLDER_PEER_LOG[$name]}")"
+    wait "$pid"
+    rc=$?
+    e2e__untrack "$pid"
+    grep -qx delete "${E2E_FOLDER_PEER_LOG[$name]}" && ((rc == 0)) ||
+        e2e_fail "window $name ended without WM_DELETE_WINDOW (status $rc); its log: $(tr '\n' ';' <"${E2E_FOLDER_PEER_LOG[$name]}")"
+}
+
+# e2e_folder_expect_open NAME: the peer window still runs and got no client
+# message other than pings (checked after a ping round trip).
+e2e_folder_expect_open() {
+    local name=$1 other
+    e2e__alive "${E2E_FOLDER_PEER_PID[$name]}" ||
+        e2e_fail "window $name (${E2E_FOLDER_PEER_ID[$name]}) was closed; its log: $(tr '\n' ';' <"${E2E_FOLDER_PEER_LOG[$name]}")"
+    e2e_folder_peer_sync "$name"
+    other=$(grep -v -e '^mapped ' -e '^ping ' "${E2E_FOLDER_PEER_LOG[$name]}")
+    e2e_expect_eq "client messages received by window $name" "" "$other"
+}

@@ -1,0 +1,129 @@
+# shellcheck shell=bash disable=SC2034
+# The tray icon's popup menu: opening, choosing, and its rows found by highlight.
+
+e2e__menu_shown() {
+    # The icon alone is visible until the menu maps.
+    e2e__visible_count
+    ((E2E__VISIBLE >= 2)) || return 1
+    e2e_list_windows
+    e2e_windows_of popup
+    ((${#E2E_KIND_WINS[@]} >= 1)) || return 1
+    local id kind x y w h
+    read -r id kind x y w h <<<"${E2E_KIND_WINS[0]}"
+    e2e__painted "$x" "$y" "$w" "$h"
+}
+
+e2e__menu_closed() { e2e_list_windows; e2e_windows_of popup; ((${#E2E_KIND_WINS[@]} == 0)); }
+
+e2e_wait_menu_closed() {
+    e2e_poll "$E2E_TIMEOUT_MS" e2e__menu_closed ||
+        e2e_fail "expected the popup menu to close, saw: $(e2e__windows_text)"
+}
+
+# e2e_press_icon BUTTON: moves the pointer onto the icon and presses (and
+# releases) BUTTON: 1 left, 3 right. Successive presses alternate between two
+# points more than Qt's double-click distance (5 px) apart: a second press at
+# the same spot within the double-click interval arrives as a double click,
+# which does not open the menu.
+E2E__PRESS_SIDE=0
+e2e_press_icon() {
+    e2e_wait_docked
+    e2e_windows_of popup
+    ((${#E2E_KIND_WINS[@]} == 0)) || e2e_fail "a popup is already open before pressing the icon: ${E2E_KIND_WINS[*]}"
+    local x=$((E2E_ICON_X + E2E_ICON_W / 2)) y=$((E2E_ICON_Y + E2E_ICON_H / 2))
+    if ((E2E_ICON_W >= 16)); then
+        E2E__PRESS_SIDE=$((1 - E2E__PRESS_SIDE))
+        x=$((E2E_ICON_X + (E2E__PRESS_SIDE ? E2E_ICON_W / 4 : E2E_ICON_W * 3 / 4)))
+    fi
+    # --delay 0: xdotool otherwise sleeps 100 ms after the click.
+    xdotool mousemove "$x" "$y" click --delay 0 "$1" || e2e_fail "xdotool could not click button $1 on the icon"
+}
+
+# e2e_open_menu: right press on the icon, then waits for exactly one painted
+# popup menu; sets E2E_MENU_{ID,X,Y,W,H}.
+e2e_open_menu() {
+    e2e_press_icon 3
+    e2e_poll "$E2E_TIMEOUT_MS" e2e__menu_shown ||
+        e2e_fail "expected a painted popup menu (override-redirect window of class $E2E_CLASS, >= 8 colours) after a right press on the icon, saw: $(e2e__windows_text)"
+    ((${#E2E_KIND_WINS[@]} == 1)) || e2e_fail "expected exactly one popup menu, saw ${#E2E_KIND_WINS[@]}: ${E2E_KIND_WINS[*]}"
+    e2e__set_geometry E2E_MENU "${E2E_KIND_WINS[0]}"
+}
+
+# e2e_menu_choose KEY...: types the keys into the open menu (e.g. Down Down
+# Return) and waits until the menu has closed.
+e2e_menu_choose() {
+    xdotool key "$@" || e2e_fail "xdotool key $* failed"
+    e2e_poll "$E2E_TIMEOUT_MS" e2e__window_gone "$E2E_MENU_ID" ||
+        e2e_fail "expected the popup menu $E2E_MENU_ID to close after the keys $*, saw: $(e2e__windows_text)"
+}
+
+# e2e_menu_pick N: opens the menu and chooses the N-th selectable item by keyboard.
+e2e_menu_pick() {
+    local keys=() i
+    for ((i = 0; i < $1; i++)); do keys+=(Down); done
+    e2e_open_menu
+    e2e_menu_choose "${keys[@]}" Return
+}
+
+# ---------------------------------------------------------------- menu rows
+
+e2e__menu_area() { printf '%s ' "$E2E_MENU_X" "$E2E_MENU_Y" "$E2E_MENU_W" "$E2E_MENU_H"; }
+
+# Succeeds once the changed area (against the unhighlighted menu) differs from
+# the previous highlight and two grabs in a row agree (the repaint is complete).
+e2e__highlight_moved() {
+    # shellcheck disable=SC2046
+    E2E__BOX=$("$E2E_TMP/xprobe" diffbox $(e2e__menu_area) "$E2E_TMP/menu-base.ppm") || return 1
+    if [[ $E2E__BOX != none && $E2E__BOX != "$E2E__PREV_BOX" && $E2E__BOX == "$E2E__CAND_BOX" ]]; then
+        return 0
+    fi
+    E2E__CAND_BOX=$E2E__BOX
+    return 1
+}
+
+# e2e_menu_rows N: with the menu just opened (nothing highlighted), presses
+# Down N times and records each highlighted row's box relative to the menu in
+# E2E_ROW_{TOP,BOTTOM,LEFT,RIGHT}[1..N] (bottom and right exclusive). The
+# unhighlighted menu image stays in $E2E_TMP/menu-base.ppm. This finds the rows
+# without knowing the style's metrics.
+e2e_menu_rows() {
+    local n=$1 k w h x y
+    E2E_ROW_TOP=() E2E_ROW_BOTTOM=() E2E_ROW_LEFT=() E2E_ROW_RIGHT=()
+    # shellcheck disable=SC2046
+    "$E2E_TMP/xprobe" grab $(e2e__menu_area) "$E2E_TMP/menu-base.ppm" || e2e_fail "could not grab the menu"
+    E2E__PREV_BOX=none
+    for ((k = 1; k <= n; k++)); do
+        xdotool key Down || e2e_fail "xdotool key Down failed"
+        E2E__CAND_BOX=""
+        e2e_poll "$E2E_TIMEOUT_MS" e2e__highlight_moved ||
+            e2e_fail "after Down #$k expected a newly highlighted menu row; the changed area stayed '${E2E__BOX:-none}' (before: '$E2E__PREV_BOX')"
+        E2E__PREV_BOX=$E2E__BOX
+        [[ $E2E__BOX =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]] || e2e_fail "bad box '$E2E__BOX'"
+        w=${BASH_REMATCH[1]} h=${BASH_REMATCH[2]} x=${BASH_REMATCH[3]} y=${BASH_REMATCH[4]}
+        E2E_ROW_TOP[k]=$y E2E_ROW_BOTTOM[k]=$((y + h)) E2E_ROW_LEFT[k]=$x E2E_ROW_RIGHT[k]=$((x + w))
+        e2e_log "row $k: ${w}x${h}+${x}+${y}"
+    done
+}
+
+# Crop of row K's inside (2 px in from the highlight box, which may cover
+# the menu frame) of the unhighlighted menu.
+e2e__row_crop() {
+    local k=$1
+    printf '%dx%d+%d+%d' $((E2E_ROW_RIGHT[k] - E2E_ROW_LEFT[k] - 4)) $((E2E_ROW_BOTTOM[k] - E2E_ROW_TOP[k] - 4)) \
+        $((E2E_ROW_LEFT[k] + 2)) $((E2E_ROW_TOP[k] + 2))
+}
+
+# e2e_row_signature K: pixel hash of row K; equal captions give equal hashes.
+e2e_row_signature() { convert "$E2E_TMP/menu-base.ppm" -crop "$(e2e__row_crop "$1")" +repage -format '%#' info:; }
+
+e2e_row_colours() { convert "$E2E_TMP/menu-base.ppm" -crop "$(e2e__row_crop "$1")" +repage -format '%k' info:; }
+
+# e2e_menu_area_colours X0 Y0 X1 Y1: colours in a box of the unhighlighted menu (end exclusive).
+e2e_menu_area_colours() {
+    convert "$E2E_TMP/menu-base.ppm" -crop "$(($3 - $1))x$(($4 - $2))+$1+$2" +repage -format '%k' info:
+}
+
+# against the row's background.
+e2e_row_text_width() {
+    convert "$E2E_TMP/menu-base.ppm" -crop "$(e2e__row_crop "$1")" +repage -fuzz 20% -trim -format '%w' info:
+}
