@@ -16,6 +16,21 @@ std::string reason(int error) {
 
 }  // namespace
 
+std::string writeAll(int descriptor, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(descriptor, data, size);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return reason(errno);
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return std::string();
+}
+
 std::string syncFileData(int descriptor) {
     return ::fdatasync(descriptor) == 0 ? std::string() : reason(errno);
 }

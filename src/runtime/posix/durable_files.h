@@ -1,11 +1,14 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace quorvel::runtime::posix {
 
 // Each returns the system's reason when it fails, and an empty string when it worked.
 
+// All of the bytes written to an open file, however many writes it takes.
+std::string writeAll(int descriptor, const char* data, std::size_t size);
 // The data of an open file on the disk (fdatasync).
 std::string syncFileData(int descriptor);
 // The entries of a folder on the disk, so that a rename in it survives a power cut.

@@ -88,8 +88,8 @@ QString finalFileOf(const QString& path) {
 // the rename itself on the disk. Until the rename the old file is untouched.
 QString replaceDurably(const QString& path, const QByteArray& content) {
     QSaveFile file(path);
-    // Unbuffered: every write reaches the file system at once and its failure is seen here
-    // (a failed final flush is not reported by commit() in every Qt version).
+    // Unbuffered: nothing is left in a buffer for commit() to flush (a failed final flush is
+    // not reported by commit() in every Qt version).
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return path + QStringLiteral(": ") + file.errorString();
     }
@@ -101,8 +101,11 @@ QString replaceDurably(const QString& path, const QByteArray& content) {
     if (const std::string failed = posix::makeOwnerOnly(file.handle()); !failed.empty()) {
         return fail(withReason(path, failed));
     }
-    if (file.write(content) != content.size() || file.error() != QFileDevice::NoError) {
-        return fail(path + QStringLiteral(": ") + file.errorString());
+    // Written past QIODevice, whose error text does not always carry the system's reason.
+    if (const std::string failed = posix::writeAll(file.handle(), content.constData(),
+                                                   static_cast<std::size_t>(content.size()));
+        !failed.empty()) {
+        return fail(withReason(path, failed));
     }
     if (const std::string failed = posix::syncFileData(file.handle()); !failed.empty()) {
         return fail(withReason(path, failed));
@@ -250,9 +253,9 @@ QString QtSettingsStore::keepDamagedFile(const QString& path, const QByteArray& 
     }
     std::string failedAt;
     if (failedAt = posix::makeOwnerOnly(file.handle()); failedAt.empty()) {
-        if (file.write(content) != content.size()) {
-            failedAt = fromQt(file.errorString());
-        } else {
+        if (failedAt = posix::writeAll(file.handle(), content.constData(),
+                                       static_cast<std::size_t>(content.size()));
+            failedAt.empty()) {
             failedAt = posix::syncFileData(file.handle());
         }
     }
