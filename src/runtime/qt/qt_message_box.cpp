@@ -39,9 +39,8 @@ void QtMessageBox::show(const std::string& text, int style, const std::string& t
     }
     QMessageBox box(iconForStyle(style), toQt(title), toQt(text), QMessageBox::Ok);
     if (!details.empty()) {
-        // Behind "Show Details...": the box itself reads as before, Return still means OK.
-        box.setDetailedText(toQt(details));
-        box.setDefaultButton(QMessageBox::Ok);
+        // Under the text, smaller: the box keeps its one OK button.
+        box.setInformativeText(toQt(details));
     }
     box.setWindowIcon(programIcon());
     box.setObjectName(QStringLiteral("QuorvelMessage"));
