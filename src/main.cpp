@@ -5,6 +5,7 @@
 
 #include "program/command_line.h"
 #include "program/program.h"
+#include "runtime/qt/display_connection.h"
 #include "runtime/qt/qt_backend.h"
 
 int main(int argc, char** argv) {
@@ -23,6 +24,11 @@ int main(int argc, char** argv) {
             break;
     }
 
+    // Qt would abort with a hint to reinstall; one line and a plain failure say it better.
+    if (const auto problem = quorvel::runtime::qt::unreachableDisplay()) {
+        std::fputs(problem->c_str(), stderr);
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     QApplication::setApplicationVersion(QString::fromLatin1(quorvel::kVersion));

@@ -7,19 +7,31 @@ namespace {
 runtime::FormDescription makeDesign() {
     using runtime::ControlKind;
     runtime::FormDescription design{kUrlEditCaption, 6255, 2640, {}};
+    design.dialog = true;
     auto& controls = design.controls;
-    controls.push_back({ControlKind::Label, "Label2", -1, "タイトル", 360, 120, 1695, 255, 7});
-    controls.push_back({ControlKind::Label, "Label3", -1, "URL", 2160, 120, 1575, 375, 8});
+    const std::string titleHeading = "タイトル";
+    const std::string urlHeading = "URL";
+    controls.push_back({ControlKind::Label, "Label2", -1, titleHeading, 360, 120, 1695, 255, 7});
+    controls.push_back({ControlKind::Label, "Label3", -1, urlHeading, 2160, 120, 1575, 375, 8});
     for (int row = 0; row < 5; ++row) {
         const int top = 360 + 360 * row;
+        const std::string number = std::to_string(row + 1) + ".";
         // Every row number reaches under its title box, which covers the rest of it.
         const int labelWidth = (row == 1 || row == 4) ? 735 : 855;
-        controls.push_back({ControlKind::Label, "Label1", row, std::to_string(row + 1) + ".", 120,
-                            top, labelWidth, 375, 2 + row});
         controls.push_back(
-            {ControlKind::TextBox, "txtTitle", row, "", 360, top, 1695, 270, 9 + 2 * row});
-        controls.push_back(
-            {ControlKind::TextBox, "txtURL", row, "", 2160, top, 3975, 270, 10 + 2 * row});
+            {ControlKind::Label, "Label1", row, number, 120, top, labelWidth, 375, 2 + row});
+        // A box is read as its row and its column, as a sighted user sees it.
+        auto box = [&](const char* name, int left, int width, int tabIndex,
+                       const std::string& heading) {
+            runtime::ControlDescription control{
+                ControlKind::TextBox, name, row, "", left, top, width, 270, tabIndex};
+            control.accessibleName = number + " " + heading;
+            control.labelledBy = "Label1";
+            control.labelledByIndex = row;
+            controls.push_back(control);
+        };
+        box("txtTitle", 360, 1695, 9 + 2 * row, titleHeading);
+        box("txtURL", 2160, 3975, 10 + 2 * row, urlHeading);
     }
     controls.push_back({ControlKind::Button, "Command1", -1, "Cancel", 3720, 2160, 1095, 375, 1});
     controls.push_back({ControlKind::Button, "cmdOK", -1, "OK", 5040, 2160, 1095, 375, 0});

@@ -20,7 +20,7 @@ bool FileExists(const std::string& privateFolder, const runtime::FileSystem& fil
     return info && info->kind == runtime::PathInfo::Kind::Directory && info->ownedByCurrentUser;
 }
 
-void openPrivateFolder(const std::string& privateFolder, runtime::Runtime& runtime) {
+bool openPrivateFolder(const std::string& privateFolder, runtime::Runtime& runtime) {
     if (!FileExists(privateFolder, runtime.files)) {
         const auto refuse = [&](const std::string& text) {
             runtime.messageBox.show(text, runtime::vbCritical | runtime::vbOKOnly,
@@ -32,14 +32,15 @@ void openPrivateFolder(const std::string& privateFolder, runtime::Runtime& runti
                 "専用フォルダーを開けません。\n同じ名前のファイル、リンク、または他のユーザーの"
                 "フォルダーがあります:\n" +
                 privateFolder);
-            return;
+            return false;
         }
         if (!runtime.files.createPrivateDirectory(privateFolder)) {
             refuse("専用フォルダーを作成できませんでした:\n" + privateFolder);
-            return;
+            return false;
         }
     }
     runtime.shell.open(privateFolder);
+    return true;
 }
 
 }  // namespace quorvel::folder

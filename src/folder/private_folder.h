@@ -20,7 +20,8 @@ std::string privateFolderPath(const std::string& applicationFolder, const std::s
 bool FileExists(const std::string& privateFolder, const runtime::FileSystem& files);
 
 // Opens the folder, creating it first when it is missing. When its name is taken by something
-// else, or it cannot be created, says so and opens nothing.
-void openPrivateFolder(const std::string& privateFolder, runtime::Runtime& runtime);
+// else, or it cannot be created, says so and opens nothing. True when the folder was handed to
+// the shell.
+bool openPrivateFolder(const std::string& privateFolder, runtime::Runtime& runtime);
 
 }  // namespace quorvel::folder

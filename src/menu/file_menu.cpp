@@ -29,6 +29,8 @@ FileMenu::FileMenu(Module1& module, runtime::Runtime& runtime)
 void FileMenu::SetUrlMenu() {
     for (std::size_t i = 0; i < bookmarks::kBookmarkCount; ++i) {
         menu_->setCaption(i, module_.UrlTitle[i]);
+        // Five first-run items share one title; a screen reader tells them apart by the URL.
+        menu_->setDescription(i, module_.UrlAddress[i]);
     }
 }
 

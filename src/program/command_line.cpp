@@ -2,6 +2,8 @@
 
 namespace quorvel {
 
+const char* const kVersion = QUORVEL_VERSION;
+
 namespace {
 
 constexpr const char* kUsage =
@@ -20,14 +22,17 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     if (arguments.empty()) {
         return {Action::Run, {}};
     }
-    if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
-        return {Action::ShowHelp, kUsage};
+    // --help and --version may come in any mix; the first one answers. Anything else refuses.
+    for (const std::string& argument : arguments) {
+        if (argument != "--help" && argument != "-h" && argument != "--version") {
+            return {Action::Refuse, "quorvel: unexpected argument '" + argument +
+                                        "'\nTry 'quorvel --help' for more information.\n"};
+        }
     }
-    if (arguments.size() == 1 && arguments[0] == "--version") {
+    if (arguments[0] == "--version") {
         return {Action::ShowVersion, std::string("Quorvel ") + kVersion + "\n"};
     }
-    return {Action::Refuse, "quorvel: unexpected argument '" + arguments[0] +
-                                "'\nTry 'quorvel --help' for more information.\n"};
+    return {Action::ShowHelp, kUsage};
 }
 
 }  // namespace quorvel

@@ -5,7 +5,8 @@
 
 namespace quorvel {
 
-inline constexpr const char* kVersion = "2.00";
+// The version of project() in CMakeLists.txt.
+extern const char* const kVersion;
 
 struct CommandLine {
     enum class Action { Run, ShowHelp, ShowVersion, Refuse };

@@ -8,8 +8,8 @@ namespace quorvel::runtime {
 class DesktopWindows {
   public:
     virtual ~DesktopWindows() = default;
-    // Activates the first top-level window whose title is exactly `title` and asks it to close.
-    // False when there is none or the desktop offers no way to do it.
+    // Asks the top-level window whose title is exactly `title` to close (a compositor that lists
+    // several asks each). False when there is none or the desktop offers no way to do it.
     virtual bool closeWindowTitled(const std::string& title) = 0;
 };
 

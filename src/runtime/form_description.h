@@ -18,6 +18,12 @@ struct ControlDescription {
     int width;
     int height;
     int tabIndex;
+    // What assistive technology announces: a name where the caption does not say it, and the
+    // label control (name and index) that the control is read with.
+    std::string accessibleName = {};
+    std::string accessibleDescription = {};
+    std::string labelledBy = {};
+    int labelledByIndex = -1;
 };
 
 // What a window looks like at design time; each backend renders it.
@@ -26,6 +32,8 @@ struct FormDescription {
     int clientWidth = 0;
     int clientHeight = 0;
     std::vector<ControlDescription> controls;
+    // Announced to assistive technology as a dialog rather than a plain window.
+    bool dialog = false;
 };
 
 }  // namespace quorvel::runtime

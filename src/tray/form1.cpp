@@ -31,7 +31,9 @@ void Form1::Form_MouseDown(std::int16_t /*Button*/, std::int16_t /*Shift*/, floa
         recoverMouseMessage(X, scaleMode(), runtime().windows.twipsPerPixelX());
     switch (message) {
         case runtime::WM_LBUTTONDOWN:
-            folder::openPrivateFolder(PrivateFolder, runtime());
+            if (folder::openPrivateFolder(PrivateFolder, runtime())) {
+                privateFolderOpened_ = true;
+            }
             break;
         case runtime::WM_RBUTTONDOWN:
             runtime().windows.setForegroundWindow(hWnd());
@@ -50,7 +52,9 @@ void Form1::Form_QueryUnload(std::int16_t& /*Cancel*/, std::int16_t /*UnloadMode
 void Form1::Form_Unload(std::int16_t& /*Cancel*/) {
     // Closing the folder's window is a courtesy: whatever goes wrong, the shut-down goes on.
     try {
-        runtime().desktop.closeWindowTitled(UserName);
+        if (privateFolderOpened_) {
+            runtime().desktop.closeWindowTitled(UserName);
+        }
     } catch (...) {
     }
     if (const auto editor = module_.frmUrlEdit) {

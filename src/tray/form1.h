@@ -38,6 +38,8 @@ class Form1 : public bookmarks::MainForm {
     void LoadUrlFromReg();
 
     Module1& module_;
+    // A window titled with the user name is only ours to close once we opened the folder.
+    bool privateFolderOpened_ = false;
 };
 
 }  // namespace quorvel::tray

@@ -142,6 +142,7 @@ TEST_F(UrlEditorTest, OpeningItAgainShowsTheSameWindowWithTheTypingIntact) {
 
 TEST_F(UrlEditorTest, QuittingWhileItIsOpenSavesTheConfirmedTableThenClosesIt) {
     start();
+    fake.pressIcon(513);  // the folder was opened, so its window is closed too
     auto* editor = openEditor();
     typeRow(*editor, 2, "unconfirmed", "https://unconfirmed.example/");
     fake.log.clear();

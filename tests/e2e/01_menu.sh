@@ -83,9 +83,7 @@ e2e_wait_opener_calls 4
 e2e_expect_opener_call 4 "$E2E_PROGRAM_DIR/Help/help.html"
 
 # Up from nothing selects the last item, 終了.
-e2e_open_menu
-e2e_menu_choose Up Return
-e2e_expect_exit_status 0
+e2e_quit
 e2e_wait_no_windows
 e2e_opener_count
 e2e_expect_eq "opener calls at the end" 4 "$E2E_OPENER_COUNT"

@@ -25,9 +25,7 @@ e2e_wait_opener_calls 2
 e2e_expect_opener_call 2 "$E2E_PROGRAM_DIR/Help/help.html"
 help_opener=$E2E_CALL_PID
 
-e2e_open_menu
-e2e_menu_choose Up Return
-e2e_expect_exit_status 0
+e2e_quit
 for pid in "$url_opener" "$help_opener"; do
     e2e__alive "$pid" || e2e_fail "opener pid $pid ended with the program; expected it to be detached and still running"
 done

@@ -1,10 +1,12 @@
 #!/bin/bash
-# At exit the program closes the private folder's window: the first top-level
-# window titled exactly the login name (_NET_WM_NAME, else WM_NAME). Without a
+# At exit the program closes the private folder's window, once this run has
+# opened the folder: the first top-level window titled exactly the login name
+# (_NET_WM_NAME, else WM_NAME). Without a
 # window manager it sends WM_DELETE_WINDOW, and only to a window that takes it;
 # with one that supports _NET_CLOSE_WINDOW it asks the window manager, finding
 # the window in its client list. Other windows stay; no such window: no
-# message, exit 0. The windows belong to xpeer (another X client).
+# message, exit 0. A run that never opened the folder closes nothing. The
+# windows belong to xpeer (another X client).
 # Usage: 09_folder_window.sh [PROGRAM]
 source "$(dirname "$0")/lib.sh"
 e2e_init 09_folder_window "${1:-}"
@@ -13,10 +15,17 @@ e2e_start_tray
 e2e_folder_program_dir "$E2E_TMP/programs/Quorvel"
 user=$(id -un)
 
+# A left press: the private folder goes to the (fake) opener.
+opened=0
+open_folder() {
+    e2e_press_icon 1
+    opened=$((opened + 1))
+    e2e_wait_opener_calls "$opened"
+    e2e_expect_opener_call "$opened" "$E2E_FOLDER_PATH"
+}
+
 quit_by_menu() {
-    e2e_open_menu
-    e2e_menu_choose Up Return
-    e2e_expect_exit_status 0
+    e2e_quit
     e2e_wait_no_windows
 }
 
@@ -30,6 +39,7 @@ e2e_folder_peer_window spaced --title "$user "
 e2e_folder_peer_window net-differs --net-name "${user}x" --wm-name "$user"
 e2e_start_program --exe "$E2E_FOLDER_EXE"
 e2e_wait_docked
+open_folder
 quit_by_menu
 e2e_folder_expect_closed exact
 for name in suffix prefix upper spaced net-differs; do
@@ -41,6 +51,7 @@ e2e_log "終了 closed the window titled '$user' only"
 e2e_folder_peer_window wm-name-only --wm-name "$user"
 e2e_start_program --exe "$E2E_FOLDER_EXE"
 e2e_wait_docked
+open_folder
 e2e_signal_program TERM
 e2e_expect_exit_status 0
 e2e_folder_expect_closed wm-name-only
@@ -51,6 +62,7 @@ e2e_folder_peer_window first --title "$user"
 e2e_folder_peer_window second --title "$user"
 e2e_start_program --exe "$E2E_FOLDER_EXE"
 e2e_wait_docked
+open_folder
 quit_by_menu
 one_closed() { ! e2e__alive "${E2E_FOLDER_PEER_PID[first]}" || ! e2e__alive "${E2E_FOLDER_PEER_PID[second]}"; }
 e2e_poll "$E2E_TIMEOUT_MS" one_closed || e2e_fail "neither of two windows titled '$user' was closed"
@@ -69,6 +81,7 @@ done
 e2e_folder_peer_window no-delete --title "$user" --no-delete
 e2e_start_program --exe "$E2E_FOLDER_EXE"
 e2e_wait_docked
+open_folder
 quit_by_menu
 e2e_folder_expect_open no-delete
 e2e__stop_pid "${E2E_FOLDER_PEER_PID[no-delete]}"
@@ -77,6 +90,7 @@ e2e__untrack "${E2E_FOLDER_PEER_PID[no-delete]}"
 # No window of that title: no message box, exit 0 at once.
 e2e_start_program --exe "$E2E_FOLDER_EXE"
 e2e_wait_docked
+open_folder
 quit_by_menu
 e2e_expect_eq "program output when nothing was closed" "" "$(cat "$E2E_PROGRAM_LOG")"
 
@@ -86,10 +100,20 @@ e2e_folder_peer_window framed --title "$user"
 e2e_start_program --exe "$E2E_FOLDER_EXE"
 e2e_wait_docked
 e2e_folder_peer_wm framed suffix
+open_folder
 quit_by_menu
 e2e_folder_peer_sync wm
 asked=$(grep '^message _NET_CLOSE_WINDOW ' "${E2E_FOLDER_PEER_LOG[wm]}" | cut -d' ' -f3 | xargs)
 e2e_expect_eq "windows the window manager was asked to close" "${E2E_FOLDER_PEER_ID[framed]}" "$asked"
 e2e_folder_expect_open framed
 e2e_folder_expect_open suffix
+
+# A run that never opened the folder leaves the window of that title alone.
+e2e_start_program --exe "$E2E_FOLDER_EXE"
+e2e_wait_docked
+quit_by_menu
+e2e_folder_peer_sync wm
+asked=$(grep -c '^message _NET_CLOSE_WINDOW ' "${E2E_FOLDER_PEER_LOG[wm]}")
+e2e_expect_eq "close requests after a run that never opened the folder" 1 "$asked"
+e2e_folder_expect_open framed
 e2e_pass

@@ -99,9 +99,7 @@ e2e_editor_close
 cmp -s "$E2E_TMP/confirmed.ini" "$E2E_STORE" || e2e_fail "closing the editor changed the store: $(cat "$E2E_STORE")"
 expect_bookmark_opens 3 "${confirmed[5]}"
 
-e2e_open_menu
-e2e_menu_choose Up Return
-e2e_expect_exit_status 0
+e2e_quit
 e2e_wait_no_windows
 e2e_expect_store "${confirmed[@]}"
 
@@ -115,8 +113,6 @@ for k in 1 2 3 4 5; do
 done
 e2e_editor_open
 e2e_editor_expect_boxes "${confirmed[@]}"
-e2e_open_menu
-e2e_menu_choose Up Return
-e2e_expect_exit_status 0
+e2e_quit
 e2e_expect_store "${confirmed[@]}"
 e2e_pass

@@ -45,9 +45,7 @@ e2e_expect_eq "editor window after URL編集 a second time" "$first_id" "$E2E_ED
 e2e_screenshot editor-second-open "$E2E_EDITOR_X" "$E2E_EDITOR_Y" "$E2E_EDITOR_W" "$E2E_EDITOR_H"
 e2e_editor_expect_boxes "${unconfirmed[@]}"
 
-e2e_open_menu
-e2e_menu_choose Up Return
-e2e_expect_exit_status 0
+e2e_quit
 e2e_wait_no_windows
 e2e_expect_store "${confirmed[@]}"
 e2e_pass

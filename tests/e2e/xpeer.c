@@ -12,10 +12,6 @@
  *       messages sent to the root as "message ATOM 0xWINDOW L0 L1" and pings as "ping N"
  *   xpeer ping WINDOW N          sends a ping message to WINDOW's owner
  *   xpeer close WINDOW           sends WM_DELETE_WINDOW, as a window manager would
- *   xpeer wait-dock SEL CLASS MS1 MS2
- *       waits up to MS1 for SEL to get an owner, then up to MS2 for a viewable
- *       window of class CLASS that is not a child of the root (a docked icon);
- *       prints both times (ms since the epoch), "none" for a dock not seen (exit 1)
  *   xpeer text SEL MS            prints SEL's text (UTF8_STRING); exit 1 if none within MS
  *   xpeer clear SEL              leaves SEL without an owner
  *   xpeer keys [--check] TEXT... gives every character of TEXT missing from the
@@ -229,39 +225,6 @@ static int cmd_text(const char *selection, long limit)
     }
 }
 
-/* Windows come and go while the tree is walked. */
-static int ignore_error(Display *d, XErrorEvent *e)
-{
-    (void)d;
-    (void)e;
-    return 0;
-}
-
-/* A viewable window of that class (instance name) below root but not a child of it. */
-static int find_docked(Display *d, Window w, Window root, const char *class_name)
-{
-    Window r, parent, *children = NULL;
-    unsigned int n;
-    if (!XQueryTree(d, w, &r, &parent, &children, &n))
-        return 0;
-    int found = 0;
-    for (unsigned int i = 0; i < n && !found; i++) {
-        XClassHint hint;
-        XWindowAttributes a;
-        if (w != root && XGetClassHint(d, children[i], &hint)) {
-            found = hint.res_name != NULL && strcmp(hint.res_name, class_name) == 0 &&
-                    XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable;
-            XFree(hint.res_name);
-            XFree(hint.res_class);
-        }
-        if (!found)
-            found = find_docked(d, children[i], root, class_name);
-    }
-    if (children != NULL)
-        XFree(children);
-    return found;
-}
-
 /* Next code point of a UTF-8 string, or -1 at its end or on a bad byte. */
 static long next_code_point(const unsigned char **p)
 {
@@ -370,31 +333,6 @@ int main(int argc, char **argv)
                      (long)XInternAtom(d, "WM_DELETE_WINDOW", False), CurrentTime);
         return 0;
     }
-    if (argc == 6 && strcmp(argv[1], "wait-dock") == 0) {
-        Display *d = open_display();
-        XSetErrorHandler(ignore_error);
-        Atom sel = XInternAtom(d, argv[2], False);
-        long long deadline = now_ms() + atol(argv[4]);
-        /* Steps of a few ms: the first time is what the second is measured from. */
-        while (XGetSelectionOwner(d, sel) == None) {
-            if (now_ms() >= deadline)
-                return 1;
-            nap_ms(2);
-        }
-        long long owned = now_ms();
-        deadline = owned + atol(argv[5]);
-        for (;;) {
-            if (find_docked(d, DefaultRootWindow(d), DefaultRootWindow(d), argv[3])) {
-                printf("%lld %lld\n", owned, now_ms());
-                return 0;
-            }
-            if (now_ms() >= deadline) {
-                printf("%lld none\n", owned);
-                return 1;
-            }
-            nap_ms(5);
-        }
-    }
     if (argc == 4 && strcmp(argv[1], "text") == 0)
         return cmd_text(argv[2], atol(argv[3]));
     if (argc >= 3 && strcmp(argv[1], "keys") == 0)
@@ -408,6 +346,6 @@ int main(int argc, char **argv)
         return 0;
     }
     fprintf(stderr, "usage: xpeer window LOG [--title T] [--net-name T] [--wm-name T] [--no-delete] | wm LOG [CLIENT...] | "
-                    "ping WINDOW N | close WINDOW | wait-dock SEL CLASS MS1 MS2 | text SEL MS | clear SEL | keys [--check] TEXT...\n");
+                    "ping WINDOW N | close WINDOW | text SEL MS | clear SEL | keys [--check] TEXT...\n");
     return 2;
 }

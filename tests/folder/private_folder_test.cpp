@@ -2,6 +2,8 @@
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
+
 #include "support/program_fixture.h"
 
 namespace quorvel::testing {
@@ -86,11 +88,35 @@ TEST_F(PrivateFolderTest, AFolderThatCannotBeCreatedIsReportedAndTheProgramGoesO
 TEST_F(PrivateFolderTest, AtExitTheWindowTitledWithTheUserNameIsClosedAfterTheSave) {
     fake.windowTitles = {"Documents", "taro", "taro"};
     start();
+    fake.pressIcon(513);
     fake.chooseFromTrayMenu("QuitMe");
     EXPECT_THAT(logOf({"store.save", "tray.remove", "close-window", "window.destroy", "loop."}),
                 ElementsAre(::testing::StartsWith("store.save"), "tray.remove", "close-window taro",
                             "window.destroy Form1", "loop.quit"));
     EXPECT_THAT(fake.windowTitles, ElementsAre("Documents", "taro"));
+}
+
+TEST_F(PrivateFolderTest, AWindowTitledWithTheUserNameIsLeftAloneUnlessThisRunOpenedTheFolder) {
+    // Never pressed; then pressed but refused (a file has the folder's name), so nothing opened.
+    for (const bool nameTaken : {false, true}) {
+        FakeRuntime world;
+        world.windowTitles = {"taro"};
+        if (nameTaken) {
+            world.paths[folder] = {Kind::Other, true};
+        }
+        Program run(world.runtime());
+        run.start();
+        if (nameTaken) {
+            world.pressIcon(513);
+            ASSERT_THAT(world.opened, IsEmpty());
+        }
+        world.chooseFromTrayMenu("QuitMe");
+        EXPECT_TRUE(world.loopEnded);
+        EXPECT_THAT(world.windowTitles, ElementsAre("taro"));
+        for (const auto& entry : world.log) {
+            EXPECT_EQ(entry.rfind("close-window", 0), std::string::npos) << entry;
+        }
+    }
 }
 
 TEST_F(PrivateFolderTest, AFailureToCloseTheFolderWindowIsSilent) {
@@ -99,7 +125,11 @@ TEST_F(PrivateFolderTest, AFailureToCloseTheFolderWindowIsSilent) {
         world.desktopFails = throws;
         Program run(world.runtime());
         run.start();
+        world.pressIcon(513);
+        ASSERT_EQ(world.opened.size(), 1u);
         run.requestEnd(runtime::vbAppTaskManager);
+        EXPECT_NE(std::find(world.log.begin(), world.log.end(), "close-window taro"),
+                  world.log.end());
         EXPECT_TRUE(world.messages.empty());
         EXPECT_TRUE(world.loopEnded);
         EXPECT_EQ(run.module().Form1, nullptr);

@@ -2,6 +2,8 @@
 
 #include <gmock/gmock.h>
 
+#include "bookmarks/bookmark_table.h"
+#include "bookmarks/frm_url_edit_design.h"
 #include "menu/help_path.h"
 #include "support/program_fixture.h"
 
@@ -35,6 +37,28 @@ TEST_F(FileMenuTest, EachBookmarkItemOpensItsOwnUrlExactlyAsStored) {
         fake.chooseFromTrayMenu(item);
     }
     EXPECT_THAT(fake.opened, ElementsAre(urls[4], urls[0], urls[2], urls[1], urls[3]));
+}
+
+TEST_F(FileMenuTest, EachBookmarkItemCarriesItsUrlForScreenReadersAndFollowsTheEditor) {
+    seed("url1", "https://two.example/");
+    start();
+    std::vector<std::string> descriptions;
+    for (std::size_t i = 0; i < menu::FileMenu::kItemCount; ++i) {
+        descriptions.push_back(fake.menuDescription(i));
+    }
+    const std::string first = bookmarks::DefaultUrl;
+    EXPECT_THAT(descriptions, ElementsAre(first, "https://two.example/", first, first, first, "",
+                                          "", "", "", ""));
+
+    fake.chooseFromTrayMenu("EditURL");
+    auto* editor = fake.windowTitled(bookmarks::kUrlEditCaption);
+    ASSERT_NE(editor, nullptr);
+    fake.type(*editor, "txtURL", 3, "https://four.example/");
+    fake.type(*editor, "txtURL", 1, "");
+    fake.click(*editor, "cmdOK");
+    EXPECT_EQ(fake.menuDescription(3), "https://four.example/");
+    EXPECT_EQ(fake.menuDescription(1), first);
+    EXPECT_EQ(fake.menuCaption(3), "作者HP");
 }
 
 TEST_F(FileMenuTest, BookmarksOpenWhatTheTableHoldsNow) {

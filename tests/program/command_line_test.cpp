@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace quorvel {
 namespace {
 
@@ -15,12 +19,32 @@ TEST(CommandLine, RunsWithNoArgumentsAndAnswersHelpAndVersion) {
     EXPECT_NE(help.output.find("Usage: quorvel"), std::string::npos);
 }
 
+TEST(CommandLine, HelpAndVersionInAnyMixTheFirstAnswers) {
+    const auto help = parseCommandLine({"--help"}).output;
+    const auto version = parseCommandLine({"--version"}).output;
+    EXPECT_EQ(parseCommandLine({"--help", "--version"}).output, help);
+    EXPECT_EQ(parseCommandLine({"-h", "--version", "--help"}).output, help);
+    EXPECT_EQ(parseCommandLine({"--version", "--help"}).action, Action::ShowVersion);
+    EXPECT_EQ(parseCommandLine({"--version", "--help", "-h"}).output, version);
+    EXPECT_EQ(parseCommandLine({"--version", "--version"}).output, version);
+}
+
 TEST(CommandLine, RefusesAnythingElseNamingTheArgument) {
     for (const auto& arguments : std::vector<std::vector<std::string>>{
-             {"--bogus"}, {"http://x"}, {"--help", "--version"}, {""}, {"-platform"}}) {
+             {"--bogus"}, {"http://x"}, {""}, {"-platform"}, {"--help=yes"}, {"-v"}}) {
         const CommandLine parsed = parseCommandLine(arguments);
         EXPECT_EQ(parsed.action, Action::Refuse);
         EXPECT_NE(parsed.output.find("'" + arguments[0] + "'"), std::string::npos);
+    }
+    // Among --help or --version too: the stranger is named, nothing is answered.
+    const std::vector<std::pair<std::vector<std::string>, std::string>> mixed{
+        {{"--help", "--bogus"}, "--bogus"},
+        {{"--version", "x", "--help"}, "x"},
+        {{"--bogus", "--version"}, "--bogus"}};
+    for (const auto& [arguments, stranger] : mixed) {
+        const CommandLine parsed = parseCommandLine(arguments);
+        EXPECT_EQ(parsed.action, Action::Refuse);
+        EXPECT_NE(parsed.output.find("'" + stranger + "'"), std::string::npos) << parsed.output;
     }
 }
 

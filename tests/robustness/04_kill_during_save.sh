@@ -57,7 +57,8 @@ run_once() { # TRIGGER N|FILE:KIND DELAY_US: one save of A over B, killed at eve
     e2e_wait_program_idle
     if [[ $trigger == ok ]]; then
         e2e_fault_open_editor
-        xdotool mousemove $((E2E_FAULT_ED_X + 336 + 36)) $((E2E_FAULT_ED_Y + 144 + 12)) || e2e_fail "xdotool mousemove failed"
+        e2e_editor_point OK
+        xdotool mousemove "$E2E_EDITOR_PX" "$E2E_EDITOR_PY" || e2e_fail "xdotool mousemove failed"
         put "$b"
         out=$("$E2E_TMP/savekill" "$config" "$E2E_PROGRAM_PID" "$n" "$delay" -- xdotool click 1)
     else

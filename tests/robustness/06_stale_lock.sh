@@ -64,8 +64,6 @@ cp "$E2E_TMP/dead.lock" "$lock"
 cp "$E2E_TMP/dead.lock" "$lock.rmlock"
 save_with_ok "lock-and-rmlock"
 
-e2e_open_menu
-e2e_menu_choose Up Return
-e2e_expect_exit_status 0
+e2e_quit
 e2e_fault_expect_table "$E2E_STORE" "${confirmed[@]}"
 e2e_pass

@@ -40,8 +40,6 @@ touch -d '-2 minutes' "$lock"
 save_with_ok old-empty-lock "$E2E_TIMEOUT_MS"
 : >"$lock"
 save_with_ok fresh-empty-lock 4000
-e2e_open_menu
-e2e_menu_choose Up Return
-e2e_expect_exit_status 0
+e2e_quit
 e2e_fault_expect_table "$E2E_STORE" "${confirmed[@]}"
 e2e_pass

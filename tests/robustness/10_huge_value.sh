@@ -51,9 +51,7 @@ e2e_menu_rows 1
 c=$(e2e_row_colours 1)
 ((c >= 2)) || e2e_fail "the row of the 10 MB title is blank"
 e2e_menu_choose Escape
-e2e_open_menu
-e2e_menu_choose Up Return
-e2e_expect_exit_status 0
+e2e_quit
 e2e_fault_table_is "$E2E_STORE" "${TABLE_SHA[@]}" ||
     e2e_fail "the 10 MB title did not come back whole at 終了: $E2E_FAULT_WHY (title now ${E2E_FAULT_LEN["Url Info/Title url0"]:-?} bytes)"
 e2e_log "10 MB title saved whole at 終了"
@@ -69,9 +67,7 @@ e2e_fault_ok_without_box "1 MB title"
 e2e_fault_table_is "$E2E_STORE" "${TABLE_SHA[@]}" ||
     e2e_fail "OK did not save the 1 MB title whole: $E2E_FAULT_WHY (title now ${E2E_FAULT_LEN["Url Info/Title url0"]:-?} bytes)"
 rm -f "$E2E_STORE"
-e2e_open_menu
-e2e_menu_choose Up Return
-e2e_expect_exit_status 0
+e2e_quit
 e2e_fault_table_is "$E2E_STORE" "${TABLE_SHA[@]}" ||
     e2e_fail "the 1 MB title did not come back whole through the editor: $E2E_FAULT_WHY (title now ${E2E_FAULT_LEN["Url Info/Title url0"]:-?} bytes)"
 e2e_log "1 MB title saved whole through the editor"

@@ -49,9 +49,7 @@ e2e_menu_rows 8
 e2e_screenshot_menu menu-controls-and-bidi
 e2e_menu_choose Escape
 for k in 1 2 3 4 5; do pick_and_expect "$k" "${vals[2 * k - 1]}"; done
-e2e_open_menu
-e2e_menu_choose Up Return
-e2e_expect_exit_status 0
+e2e_quit
 e2e_poll "$E2E_TIMEOUT_MS" openers_done || e2e_fail "the fake openers did not finish"
 no_shell_ran
 e2e_log "controls, bidi, &, 64 KB: one unchanged argument each"
@@ -73,9 +71,7 @@ e2e_expect_opener_call 1 "$dir/$(id -un)"
 e2e_menu_pick 7
 e2e_wait_opener_calls 2
 e2e_expect_opener_call 2 "$dir/Help/help.html"
-e2e_open_menu
-e2e_menu_choose Up Return
-e2e_expect_exit_status 0
+e2e_quit
 e2e_poll "$E2E_TIMEOUT_MS" openers_done || e2e_fail "the fake openers did not finish"
 no_shell_ran
 e2e_log "odd program folder: private folder and help page as one argument each"
@@ -124,9 +120,7 @@ done
 ((seen_empty == 1)) || problems+=("the empty URL was opened $seen_empty times, expected once as one empty argument")
 ((${#problems[@]} == 0)) || e2e_fail "$(printf '%s\n' "${problems[@]}")"
 no_shell_ran
-e2e_open_menu
-e2e_menu_choose Up Return
-e2e_expect_exit_status 0
+e2e_quit
 e2e_log "NUL and 200 KB URLs: nothing opened, the program went on"
 
 e2e_pass

@@ -61,7 +61,5 @@ e2e_wait_opener_calls 1
 e2e_expect_opener_call 1 "$private"
 [[ -d $private && ! -L $private ]] || e2e_fail "the private folder was not made: $(ls -la "$app")"
 e2e_expect_eq "mode and owner of the new private folder" "700 $(id -u)" "$(stat -c '%a %u' "$private")"
-e2e_open_menu
-e2e_menu_choose Up Return
-e2e_expect_exit_status 0
+e2e_quit
 e2e_pass

@@ -5,7 +5,6 @@
 # Usage: 17_editor_soak.sh [PROGRAM]
 source "$(dirname "$0")/../e2e/lib.sh"
 e2e_fault_init 17_editor_soak "${1:-}"
-e2e_fault_need xdrive
 e2e_start_x
 e2e_start_tray
 seeded=()
@@ -15,22 +14,8 @@ e2e_start_program
 e2e_wait_docked
 e2e_fault_icon_points
 
-cycles() { # N
-    "$E2E_TMP/xdrive" editor "$1" "${E2E_FAULT_POINTS[@]}" both >"$E2E_TMP/xdrive.log" 2>&1 ||
-        e2e_fail "editor cycles failed: $(cat "$E2E_TMP/xdrive.log")"
-    xdotool mousemove 700 700 || e2e_fail "xdotool mousemove failed"
-    e2e_wait_program_idle
-}
-cycles 20
-before=$(e2e_fault_rss_kb)
-e2e_log "after 20 warm-up cycles: resident $before kB"
-cycles 200
-after=$(e2e_fault_rss_kb)
-e2e_log "after 200 more cycles: resident $after kB (grew $((after - before)) kB)"
-((after - before <= 1024)) ||
-    e2e_fail "resident memory grew by $((after - before)) kB over 200 editor cycles (from $before to $after kB); allowed 1024"
+cycles() { e2e_fault_soak editor "$1" both; }
+e2e_fault_expect_flat_rss editor 20 200 cycles
 e2e_fault_expect_table "$E2E_STORE" "${seeded[@]}"
-e2e_open_menu
-e2e_menu_choose Up Return
-e2e_expect_exit_status 0
+e2e_quit
 e2e_pass

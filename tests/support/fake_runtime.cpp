@@ -20,6 +20,10 @@ class FakeRuntime::Menu final : public runtime::PopupMenu {
         items_.at(item).caption = caption;
     }
     std::string caption(std::size_t item) const override { return items_.at(item).caption; }
+    void setDescription(std::size_t item, const std::string& description) override {
+        items_.at(item).description = description;
+    }
+    std::string description(std::size_t item) const override { return items_.at(item).description; }
 
     void popup() override {
         fake_.log.push_back("menu.popup");
@@ -99,6 +103,10 @@ void FakeRuntime::chooseFromTrayMenu(const std::string& itemName) {
 
 std::string FakeRuntime::menuCaption(std::size_t index) const {
     return lastMenu_ ? lastMenu_->caption(index) : std::string();
+}
+
+std::string FakeRuntime::menuDescription(std::size_t index) const {
+    return lastMenu_ ? lastMenu_->description(index) : std::string();
 }
 
 FakeRuntime::Window* FakeRuntime::windowTitled(const std::string& caption) {

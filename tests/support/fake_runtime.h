@@ -68,6 +68,7 @@ class FakeRuntime final : private runtime::EventLoop,
     void chooseFromTrayMenu(const std::string& itemName);
     // The caption that item `index` of the most recent menu shows.
     std::string menuCaption(std::size_t index) const;
+    std::string menuDescription(std::size_t index) const;
 
     Window* windowTitled(const std::string& caption);
     void type(Window& window, const std::string& control, int index, const std::string& text);

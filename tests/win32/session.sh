@@ -1,27 +1,19 @@
 # Sourced by scripts/test-win32 and bench/win32/measure: a private desktop for the native
 # Windows program. An X display (Xvfb) with a window manager (evilwm) and an XEmbed tray
 # (trayer), and a fresh Wine prefix that shows Japanese. Everything it starts is ended, by its
-# process id, in session_end.
+# process id, in session_end. The display, the tray and the probe are the end-to-end tests' own
+# (tests/e2e/lib.sh).
 #   session_install [PACKAGE...]   installs what is missing (apt-get), also the extra packages
 #   session_begin                  temporary folder, display, prefix being made in the background
 #   session_finish_prefix          waits for the prefix, links the CJK font behind the UI fonts
 #   session_desktop HOLD_EXE       window manager, tray, and HOLD_EXE --hold to keep Wine warm
 #   session_end                    ends everything, removes the temporary folder
-# After session_begin: $session_tmp, $session_probe (tests/win32/x11_probe), DISPLAY, WINEPREFIX.
+# After session_begin: $session_tmp, $session_probe (tests/e2e/xprobe.c), DISPLAY, WINEPREFIX.
 
 session_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-session_pids=()
-
-# Every wait is bounded: poll BOUND_MS COMMAND... in 20 ms steps.
-poll() {
-  local bound=$1 waited=0
-  shift
-  until "$@" >/dev/null 2>&1; do
-    ((waited >= bound)) && return 1
-    sleep 0.02
-    waited=$((waited + 20))
-  done
-}
+# shellcheck source=../e2e/lib.sh
+source "$session_root/tests/e2e/lib.sh"
+E2E_NAME=win32-session
 
 session_fail() {
   echo "win32 session: $*" >&2
@@ -40,7 +32,7 @@ session_install() {
   local packages=(
     cmake ninja-build gcc libc6-dev libx11-dev googletest
     g++-mingw-w64-x86-64-posix wine wine64 librsvg2-bin icoutils
-    xvfb trayer xdotool x11-utils imagemagick fonts-noto-cjk "$@"
+    libxtst-dev xvfb trayer xdotool x11-utils imagemagick fonts-noto-cjk "$@"
   )
   local missing=() package
   for package in "${packages[@]}"; do
@@ -70,16 +62,11 @@ session_begin() {
     dpkg-deb -x "$session_tmp"/evilwm/evilwm_*.deb "$session_tmp/evilwm/root"
     session_evilwm=$session_tmp/evilwm/root/usr/bin/evilwm
   fi
-  session_probe=$session_tmp/x11_probe
-  gcc -O2 -o "$session_probe" "$session_root/tests/win32/x11_probe.c" -lX11 ||
-    session_fail "cannot build x11_probe"
-
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$session_tmp/display" \
-    2>/dev/null &
-  session_pids+=($!)
-  poll 10000 test -s "$session_tmp/display" || session_fail "Xvfb did not start"
-  export DISPLAY=":$(head -n 1 "$session_tmp/display")"
-  poll 10000 xdpyinfo || session_fail "$DISPLAY does not answer"
+  E2E_TMP=$session_tmp
+  session_probe=$session_tmp/xprobe
+  E2E_PROBE=$session_probe
+  e2e_build_probe "$session_probe" || session_fail "cannot build the X11 probe"
+  e2e_start_x
 
   export WINEPREFIX=$session_tmp/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   unset WINEARCH WINESERVER WINELOADER
@@ -106,28 +93,19 @@ session_finish_prefix() {
 
 session_desktop() {
   "$session_evilwm" >/dev/null 2>&1 &
-  session_pids+=($!)
+  e2e__track $! evilwm
   # A fixed width: trayer's "request" width loses Wine's icon now and then.
-  trayer --edge top --align left --widthtype pixel --width 96 --heighttype pixel --height 32 \
-    --expand false --SetDockType true >/dev/null 2>&1 &
-  session_pids+=($!)
-  poll 10000 "$session_probe" owner _NET_SYSTEM_TRAY_S0 || session_fail "the tray did not start"
+  e2e_start_tray 96
   # A hidden window that keeps Wine's desktop up between programs.
   wine "$1" --hold &
-  session_pids+=($!)
+  e2e__track $! "wine $1 --hold"
 }
 
 session_end() {
   if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
     wineserver -k 2>/dev/null || true
   fi
-  local i
-  for ((i = ${#session_pids[@]} - 1; i >= 0; --i)); do
-    kill "${session_pids[i]}" 2>/dev/null || true
-  done
-  for i in "${session_pids[@]}"; do
-    wait "$i" 2>/dev/null || true
-  done
+  e2e__stop_all
   [ -n "${session_tmp:-}" ] && rm -rf "$session_tmp"
   return 0
 }

@@ -1,6 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <ole2.h>
+#include <oleacc.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -137,10 +140,15 @@ TEST_F(Win32WindowTest, TabOrderFollowsTabIndexAndEveryLabelLiesBelowEveryBox) {
         EXPECT_EQ(current, window->control(next->name, next->index))
             << "after tab stop " << i << " expected " << next->name << " " << next->index;
     }
-    // Z-order from the top: all boxes and buttons, then all labels.
+    // Z-order from the top: all boxes and buttons, then all labels that are drawn (the boxes'
+    // invisible name labels sit right before them).
     bool seenLabel = false;
     for (HWND child = GetWindow(hwnd, GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
+        const auto style = static_cast<DWORD>(GetWindowLongPtrW(child, GWL_STYLE));
+        if (className(child) == L"Static" && !(style & WS_VISIBLE)) {
+            continue;
+        }
         const bool label = className(child) == L"Static";
         EXPECT_FALSE(seenLabel && !label) << "a box or button lies below a label";
         seenLabel = seenLabel || label;
@@ -149,6 +157,51 @@ TEST_F(Win32WindowTest, TabOrderFollowsTabIndexAndEveryLabelLiesBelowEveryBox) {
         }
     }
     EXPECT_TRUE(seenLabel);
+}
+
+// What a screen reader hears at each stop, through the system's own accessible objects.
+TEST_F(Win32WindowTest, AScreenReaderNamesEachBoxByItsRowAndColumnAndEachButtonByItsCaption) {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    const auto read = [](HWND control, long& role) {
+        IAccessible* object = nullptr;
+        // __uuidof: oleacc's import library carries an IID_IAccessible that is no GUID.
+        const HRESULT found =
+            AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
+                                       __uuidof(IAccessible), reinterpret_cast<void**>(&object));
+        std::wstring name = L"(no object: " + std::to_wstring(found) + L")";
+        if (SUCCEEDED(found) && object != nullptr) {
+            VARIANT self{};
+            self.vt = VT_I4;
+            self.lVal = CHILDID_SELF;
+            BSTR text = nullptr;
+            name = object->get_accName(self, &text) == S_OK && text ? text : L"(none)";
+            SysFreeString(text);
+            VARIANT kind{};
+            role = object->get_accRole(self, &kind) == S_OK && kind.vt == VT_I4 ? kind.lVal : 0;
+            object->Release();
+        }
+        return name;
+    };
+    for (const auto& control : bookmarks::frmUrlEditDesign().controls) {
+        if (control.kind == ControlKind::Label) {
+            continue;
+        }
+        SCOPED_TRACE(control.name + " " + std::to_string(control.index));
+        long role = 0;
+        const std::wstring name = read(window->control(control.name, control.index), role);
+        if (control.kind == ControlKind::TextBox) {
+            ASSERT_FALSE(control.accessibleName.empty());
+            EXPECT_EQ(name, widen(control.accessibleName));
+            EXPECT_EQ(role, ROLE_SYSTEM_TEXT);
+        } else {
+            // Only the name: Wine gives buttons the plain client role, Windows the button's.
+            EXPECT_EQ(name, widen(control.caption));
+        }
+    }
+    long role = 0;
+    EXPECT_EQ(read(window->control("txtURL", 2), role), L"3. URL");
+    EXPECT_EQ(read(window->control("Label1", 2), role), L"3.");
+    CoUninitialize();
 }
 
 TEST_F(Win32WindowTest, BoxesGiveBackWhatWasPutInWholeAndOtherControlsHaveNoText) {

@@ -9,7 +9,11 @@ namespace quorvel::runtime::qt {
 
 QtBackend::QtBackend(std::function<void(std::int16_t)> onEndRequested)
     : onEndRequested_(std::move(onEndRequested)),
-      signals_([this](int) { endRequested(vbAppTaskManager); }) {
+      signals_([this](int) { endRequested(vbAppTaskManager); }),
+      // The notice's quit is the user's request to end, the same as a termination signal.
+      noTray_([this] { return tray_.trayPresent(); }, [this] { endRequested(vbAppTaskManager); }) {
+    tray_.setOnTrayAppeared([this] { noTray_.trayAppeared(); });
+    noTray_.start();
     QGuiApplication::setQuitOnLastWindowClosed(false);
     auto* app = qApp;
     QObject::connect(app, &QGuiApplication::commitDataRequest, app,

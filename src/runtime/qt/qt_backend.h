@@ -6,6 +6,8 @@
 
 #include "runtime/form_registry.h"
 #include "runtime/posix/posix_file_system.h"
+#include "runtime/qt/no_tray_notice.h"
+#include "runtime/qt/qt_desktop_windows.h"
 #include "runtime/qt/qt_event_loop.h"
 #include "runtime/qt/qt_message_box.h"
 #include "runtime/qt/qt_settings_store.h"
@@ -14,7 +16,6 @@
 #include "runtime/qt/qt_tray_area.h"
 #include "runtime/qt/qt_window_system.h"
 #include "runtime/qt/termination_signals.h"
-#include "runtime/qt/x11_desktop_windows.h"
 #include "runtime/runtime.h"
 
 namespace quorvel::runtime::qt {
@@ -41,11 +42,12 @@ class QtBackend {
     QtShell shell_;
     QtSystemInfo system_;
     posix::PosixFileSystem files_;
-    X11DesktopWindows desktop_;
+    QtDesktopWindows desktop_;
     Runtime runtime_{windows_, tray_,  messageBox_, settings_, shell_,
                      system_,  files_, desktop_,    forms_};
     std::function<void(std::int16_t)> onEndRequested_;
     TerminationSignals signals_;
+    NoTrayNotice noTray_;
 };
 
 }  // namespace quorvel::runtime::qt

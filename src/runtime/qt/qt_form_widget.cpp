@@ -9,6 +9,7 @@
 #include <limits>
 #include <vector>
 
+#include "runtime/qt/qt_accessibility.h"
 #include "runtime/qt/qt_icons.h"
 #include "runtime/qt/qt_text.h"
 #include "runtime/qt/twips.h"
@@ -53,18 +54,25 @@ QtFormWidget::QtFormWidget(const FormDescription& description, double dotsPerInc
                            std::function<void()> onClose)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint),
-      onClose_(std::move(onClose)) {
+      onClose_(std::move(onClose)),
+      dialog_(description.dialog) {
+    installAccessibility();
     const auto px = [dotsPerInch](int twips) { return twipsToPixels(twips, dotsPerInch); };
     setWindowTitle(toQt(description.caption));
     setWindowIcon(programIcon());
     setFixedSize(px(description.clientWidth), px(description.clientHeight));
 
-    // Created in tab order, so that a later box covers an earlier label where they overlap.
+    // The labels first, as described, so that every box covers the part of a label beneath it
+    // and assistive technology reads headings and row numbers in order; then the rest in tab
+    // order.
     std::vector<const ControlDescription*> ordered;
     for (const auto& control : description.controls) {
         ordered.push_back(&control);
     }
-    std::stable_sort(ordered.begin(), ordered.end(),
+    const auto rest = std::stable_partition(ordered.begin(), ordered.end(), [](auto* control) {
+        return control->kind == ControlKind::Label;
+    });
+    std::stable_sort(rest, ordered.end(),
                      [](auto* a, auto* b) { return a->tabIndex < b->tabIndex; });
     QWidget* previous = nullptr;
     for (const auto* control : ordered) {
@@ -73,9 +81,10 @@ QtFormWidget::QtFormWidget(const FormDescription& description, double dotsPerInc
         widget->setGeometry(px(control->left), px(control->top), px(control->width),
                             px(control->height));
         controls_[{control->name, control->index}] = widget;
+        widget->setAccessibleName(toQt(control->accessibleName));
+        widget->setAccessibleDescription(toQt(control->accessibleDescription));
         if (control->kind == ControlKind::Label) {
             widget->setFocusPolicy(Qt::NoFocus);
-            widget->lower();
             continue;
         }
         widget->setFocusPolicy(Qt::StrongFocus);
@@ -86,6 +95,18 @@ QtFormWidget::QtFormWidget(const FormDescription& description, double dotsPerInc
         }
         previous = widget;
     }
+    for (const auto* control : ordered) {
+        if (!control->labelledBy.empty()) {
+            if (QWidget* label = this->control(control->labelledBy, control->labelledByIndex)) {
+                labels_[this->control(control->name, control->index)] = label;
+            }
+        }
+    }
+}
+
+QWidget* QtFormWidget::labelOf(const QWidget* control) const {
+    const auto found = labels_.find(control);
+    return found == labels_.end() ? nullptr : found->second;
 }
 
 QWidget* QtFormWidget::control(const std::string& name, int index) const {

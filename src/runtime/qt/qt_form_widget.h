@@ -21,6 +21,9 @@ class QtFormWidget final : public QWidget {
     QWidget* control(const std::string& name, int index) const;
     // The control with the lowest tab index that takes the focus.
     QWidget* firstInTabOrder() const { return firstInTabOrder_; }
+    bool announcedAsDialog() const { return dialog_; }
+    // The label a control is read with, if its description names one.
+    QWidget* labelOf(const QWidget* control) const;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -29,6 +32,8 @@ class QtFormWidget final : public QWidget {
     std::map<std::pair<std::string, int>, QWidget*> controls_;
     QWidget* firstInTabOrder_ = nullptr;
     std::function<void()> onClose_;
+    std::map<const QWidget*, QWidget*> labels_;
+    bool dialog_ = false;
 };
 
 }  // namespace quorvel::runtime::qt

@@ -2,11 +2,14 @@
 
 #include <QCursor>
 
+#include "runtime/qt/qt_accessibility.h"
 #include "runtime/qt/qt_text.h"
 
 namespace quorvel::runtime::qt {
 
-QtPopupMenu::QtPopupMenu(std::vector<MenuItem> items) : items_(std::move(items)) {}
+QtPopupMenu::QtPopupMenu(std::vector<MenuItem> items) : items_(std::move(items)) {
+    installAccessibility();
+}
 
 QtPopupMenu::~QtPopupMenu() {
     if (menu_) {
@@ -29,16 +32,33 @@ std::string QtPopupMenu::caption(std::size_t item) const {
     return item < items_.size() ? items_[item].caption : std::string();
 }
 
+void QtPopupMenu::setDescription(std::size_t item, const std::string& description) {
+    if (item >= items_.size()) {
+        return;
+    }
+    items_[item].description = description;
+    if (menu_) {
+        actions_[item]->setStatusTip(toQt(description));
+    }
+}
+
+std::string QtPopupMenu::description(std::size_t item) const {
+    return item < items_.size() ? items_[item].description : std::string();
+}
+
 QMenu& QtPopupMenu::menu() {
     if (!menu_) {
         menu_ = std::make_unique<QMenu>();
         menu_->setObjectName(QStringLiteral("FileMenu"));
+        describeItemsOf(*menu_);
         for (std::size_t i = 0; i < items_.size(); ++i) {
             if (items_[i].isSeparator()) {
                 actions_.push_back(menu_->addSeparator());
                 continue;
             }
             QAction* action = menu_->addAction(shortenedCaption(items_[i].caption));
+            // The status tip, as a browser shows a link's address: what the item leads to.
+            action->setStatusTip(toQt(items_[i].description));
             // Through the action, so that a choice made in a menu that a tray host draws from
             // the exported copy runs the same handler.
             QObject::connect(action, &QAction::triggered, menu_.get(), [this, i] {

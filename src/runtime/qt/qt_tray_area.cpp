@@ -1,30 +1,44 @@
 #include "runtime/qt/qt_tray_area.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+
 #include "runtime/mouse_messages.h"
 #include "runtime/qt/qt_icons.h"
 #include "runtime/qt/qt_popup_menu.h"
 #include "runtime/qt/qt_text.h"
-#include "runtime/qt/tray_presence.h"
 
 namespace quorvel::runtime::qt {
 
 namespace {
 
-constexpr int kTrayPollMilliseconds = 250;
-constexpr qint64 kLongestTrayWaitMilliseconds = 120 * 1000;
+const QString kWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
 
 }  // namespace
 
 QtTrayArea::QtTrayArea(FormRegistry& forms) : forms_(forms) {
-    trayPoll_.setInterval(kTrayPollMilliseconds);
-    QObject::connect(&trayPoll_, &QTimer::timeout, &trayPoll_, [this] { showWaitingIcons(); });
+    xembedTray_ = std::make_unique<X11TraySelection>([this] { scheduleFollow(); });
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected()) {
+        watcherWatch_ = std::make_unique<QDBusServiceWatcher>(
+            kWatcher, bus, QDBusServiceWatcher::WatchForOwnerChange);
+        QObject::connect(watcherWatch_.get(), &QDBusServiceWatcher::serviceOwnerChanged, &context_,
+                         [this](const QString&, const QString&, const QString& owner) {
+                             watcherPresent_ = !owner.isEmpty();
+                             // A new watcher knows no items: every icon registers again.
+                             for (auto& [key, entry] : entries_) {
+                                 hide(entry);
+                             }
+                             scheduleFollow();
+                         });
+        watcherPresent_ = bus.interface() && bus.interface()->isServiceRegistered(kWatcher).value();
+    }
+    wasPresent_ = trayPresent();
 }
 
 QtTrayArea::~QtTrayArea() {
     for (auto& [key, entry] : entries_) {
-        if (entry.icon) {
-            entry.icon->hide();
-        }
+        hide(entry);
     }
 }
 
@@ -44,55 +58,99 @@ std::uint32_t QtTrayArea::mouseMessageFor(QSystemTrayIcon::ActivationReason reas
     return 0;
 }
 
+bool QtTrayArea::trayPresent() const {
+    return bestTray() != Kind::None;
+}
+
+QtTrayArea::Kind QtTrayArea::bestTray() const {
+    if (watcherPresent_) {
+        return Kind::StatusNotifier;
+    }
+    return xembedTray_ && xembedTray_->owned() ? Kind::XEmbed : Kind::None;
+}
+
 void QtTrayArea::add(const NotifyIconData& record, PopupMenu& menu) {
     const Key key{record.hWnd, record.uID};
     if (entries_.count(key) != 0) {
         return;
     }
-    entries_[key] = Entry{record, dynamic_cast<QtPopupMenu*>(&menu), nullptr};
-    waited_.start();
-    showWaitingIcons();
+    auto& entry = entries_[key];
+    entry.record = record;
+    entry.menu = dynamic_cast<QtPopupMenu*>(&menu);
+    show(entry, bestTray());
 }
 
-void QtTrayArea::showWaitingIcons() {
-    const TrayKind tray = presentTray();
-    if (tray == TrayKind::None && waited_.elapsed() < kLongestTrayWaitMilliseconds) {
-        if (!trayPoll_.isActive()) {
-            trayPoll_.start();
-        }
+void QtTrayArea::scheduleFollow() {
+    if (followScheduled_) {
         return;
     }
-    trayPoll_.stop();
-    // Past the wait Qt takes XEmbed, which docks whenever a tray appears.
-    for (auto& [key, entry] : entries_) {
-        if (!entry.icon) {
-            show(entry, tray == TrayKind::StatusNotifier);
-        }
-    }
+    followScheduled_ = true;
+    // Out of the event that told us: icons are made and destroyed outside Qt's own handling.
+    QMetaObject::invokeMethod(
+        &context_,
+        [this] {
+            followScheduled_ = false;
+            followTrays();
+        },
+        Qt::QueuedConnection);
 }
 
-void QtTrayArea::show(Entry& entry, bool hostDrawsMenu) {
-    entry.icon = std::make_unique<QSystemTrayIcon>(iconFor(entry.record.hIcon));
-    entry.icon->setToolTip(toQt(entry.record.tip()));
-    if (hostDrawsMenu && entry.menu != nullptr) {
-        entry.icon->setContextMenu(&entry.menu->menu());
+void QtTrayArea::followTrays() {
+    const Kind best = bestTray();
+    for (auto& [key, entry] : entries_) {
+        if (entry.shownOn != best) {
+            hide(entry);
+            show(entry, best);
+        }
     }
+    const bool present = best != Kind::None;
+    if (present && !wasPresent_ && onAppeared_) {
+        onAppeared_();
+    }
+    wasPresent_ = present;
+}
+
+void QtTrayArea::hide(Entry& entry) {
+    if (entry.xembed) {
+        entry.xembed->hide();
+        entry.xembed.release()->deleteLater();
+    }
+    entry.item.reset();
+    entry.shownOn = Kind::None;
+}
+
+void QtTrayArea::show(Entry& entry, Kind kind) {
+    entry.shownOn = kind;
+    const auto window = entry.record.hWnd;
+    const auto id = entry.record.uID;
+    const auto callback = entry.record.uCallbackMessage;
+    if (kind == Kind::StatusNotifier) {
+        if (entry.menu == nullptr) {
+            return;
+        }
+        entry.item = std::make_unique<StatusNotifierItem>(
+            iconFor(entry.record.hIcon), toQt(entry.record.tip()), entry.menu->menu(), id,
+            [this, window, id, callback](std::uint32_t message) {
+                forms_.send(window, callback, id, message);
+            });
+        return;
+    }
+    if (kind != Kind::XEmbed) {
+        return;
+    }
+    entry.xembed = std::make_unique<QSystemTrayIcon>(iconFor(entry.record.hIcon));
+    entry.xembed->setToolTip(toQt(entry.record.tip()));
     // Queued: the handler may pop up a menu or remove this very icon, which must not happen
     // inside the icon's own mouse event.
     QObject::connect(
-        entry.icon.get(), &QSystemTrayIcon::activated, entry.icon.get(),
-        [this, hostDrawsMenu, window = entry.record.hWnd, id = entry.record.uID,
-         callback = entry.record.uCallbackMessage](QSystemTrayIcon::ActivationReason reason) {
-            // A host that draws the menu has shown it already.
-            if (hostDrawsMenu && reason == QSystemTrayIcon::Context) {
-                return;
-            }
+        entry.xembed.get(), &QSystemTrayIcon::activated, entry.xembed.get(),
+        [this, window, id, callback](QSystemTrayIcon::ActivationReason reason) {
             if (const std::uint32_t message = mouseMessageFor(reason)) {
                 forms_.send(window, callback, id, message);
             }
         },
         Qt::QueuedConnection);
-    entry.icon->show();
+    entry.xembed->show();
 }
 
 void QtTrayArea::remove(const NotifyIconData& record) {
@@ -100,14 +158,8 @@ void QtTrayArea::remove(const NotifyIconData& record) {
     if (found == entries_.end()) {
         return;
     }
-    if (auto& icon = found->second.icon) {
-        icon->hide();
-        icon.release()->deleteLater();
-    }
+    hide(found->second);
     entries_.erase(found);
-    if (entries_.empty()) {
-        trayPoll_.stop();
-    }
 }
 
 }  // namespace quorvel::runtime::qt

@@ -4,6 +4,8 @@
 
 E2E_TIMEOUT_MS=${QUORVEL_E2E_TIMEOUT_MS:-10000}
 E2E_CLASS=quorvel
+E2E_ICON_CLASS=quorvel  # the class of the docked icon's window (Wine: its explorer.exe)
+E2E_PROBE=
 E2E_TRAY_SELECTION=_NET_SYSTEM_TRAY_S0
 E2E_DEFAULT_TITLE='作者HP'
 E2E_DEFAULT_URL='http://www.quorvel.example/'
@@ -48,6 +50,7 @@ e2e_poll() {
 }
 
 e2e_fail() {
+    set +e # a script with errexit (Wine's) still gets its diagnostics
     printf '\nFAIL [%s]: %s\n' "$E2E_NAME" "$*" >&2
     e2e__diagnostics
     exit 1
@@ -92,20 +95,29 @@ e2e__not_alive() { ! e2e__alive "$1"; }
 e2e__stop_pid() {
     local pid=$1
     if e2e__alive "$pid"; then
-        kill -TERM "$pid" 2>/dev/null
-        e2e_poll 3000 e2e__not_alive "$pid" || kill -KILL "$pid" 2>/dev/null
+        kill -TERM "$pid" 2>/dev/null || :
+        e2e_poll 3000 e2e__not_alive "$pid" || kill -KILL "$pid" 2>/dev/null || :
     fi
-    wait "$pid" 2>/dev/null
+    # Its status is of no interest (and would end a script with errexit).
+    wait "$pid" 2>/dev/null || :
     return 0
 }
 
-e2e__cleanup() {
-    local rc=$? i pid
-    trap - EXIT INT TERM HUP
-    [[ -n $E2E_TMP ]] && : >"$E2E_TMP/opener-release" 2>/dev/null
+# Ends every process of ours, the last started first.
+e2e__stop_all() {
+    local i
     for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
         e2e__stop_pid "${E2E_PIDS[i]}" 2>/dev/null
     done
+    E2E_PIDS=() E2E_PID_NAMES=()
+}
+
+e2e__cleanup() {
+    local rc=$? pid
+    set +e
+    trap - EXIT INT TERM HUP
+    [[ -n $E2E_TMP ]] && : >"$E2E_TMP/opener-release" 2>/dev/null
+    e2e__stop_all
     # Openers the program started (fake xdg-open, possibly held).
     if [[ -n $E2E_TMP && -d $E2E_TMP/opener ]]; then
         cat "$E2E_TMP"/opener/*.pid 2>/dev/null | while read -r pid; do
@@ -137,12 +149,14 @@ e2e__diagnostics() {
         e2e_list_windows
         printf -- '--- visible windows of class %s (id kind x y w h):\n' "$E2E_CLASS" >&2
         printf '    %s\n' "${E2E_WINS[@]:-<none>}" >&2
-        printf -- '--- tray selection owner: %s\n' "$("$E2E_TMP/xprobe" owner "$E2E_TRAY_SELECTION" 2>&1)" >&2
+        printf -- '--- tray selection owner: %s\n' "$("$E2E_PROBE" owner "$E2E_TRAY_SELECTION" 2>&1)" >&2
         [[ -n $E2E_ARTIFACTS ]] && import -silent -window root "$E2E_ARTIFACTS/failure.png" 2>/dev/null &&
             printf -- '--- screenshot: %s\n' "$E2E_ARTIFACTS/failure.png" >&2
     fi
-    printf -- '--- opener calls:\n' >&2
-    e2e_opener_dump >&2
+    if [[ -d $E2E_TMP/opener ]]; then
+        printf -- '--- opener calls:\n' >&2
+        e2e_opener_dump >&2
+    fi
     for f in "$E2E_TMP"/program.*.log "$E2E_TMP"/trayer.log "$E2E_TMP"/xvfb.log; do
         [[ -s $f ]] || continue
         printf -- '--- %s (last 20 lines):\n' "${f##*/}" >&2
@@ -152,11 +166,34 @@ e2e__diagnostics() {
 
 # ---------------------------------------------------------------- setup
 
+# e2e_build_probe OUT: builds the X11 probe (xprobe.c) into OUT; the Linux and
+# the Windows tests use the same one.
+e2e_build_probe() {
+    cc -O1 -o "$1" "$E2E_LIB_DIR/xprobe.c" -lX11 -lXtst 2>"$1.cc.log" && return 0
+    printf 'could not build the X11 probe (needs cc, libx11-dev and libxtst-dev): %s\n' "$(cat "$1.cc.log")" >&2
+    return 1
+}
+
+# e2e_begin NAME ARTIFACTS: a private temp dir, the artifacts dir (emptied)
+# and the trap that stops what the scenario started. Hosts other than the
+# Linux one (Wine) begin here rather than with e2e_init.
+e2e_begin() {
+    E2E_NAME=$1
+    E2E_ARTIFACTS=$2
+    rm -rf "$E2E_ARTIFACTS"
+    mkdir -p "$E2E_ARTIFACTS"
+    E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/quorvel-e2e.XXXXXX") || { echo "mktemp failed" >&2; exit 1; }
+    trap e2e__cleanup EXIT
+    trap 'exit 130' INT
+    trap 'exit 143' TERM
+    trap 'exit 129' HUP
+}
+
 # e2e_init NAME [PROGRAM]: private temp dir, isolated environment, trap, the
 # X11 probe and the fake opener.
 e2e_init() {
-    E2E_NAME=$1
     local prog=${2:-}
+    E2E_NAME=$1
     [[ -n $prog ]] || prog=$E2E_REPO_DIR/build/Quorvel/quorvel
     [[ -x $prog ]] || { printf 'FAIL [%s]: program not found or not executable: %s\n' "$E2E_NAME" "$prog" >&2; exit 1; }
     local missing=() tool
@@ -166,6 +203,7 @@ e2e_init() {
         command -v "${tool%%:*}" >/dev/null || missing+=("${tool%%:*} (${tool#*:})")
     done
     [[ -e /usr/include/X11/Xlib.h ]] || missing+=("X11/Xlib.h (libx11-dev)")
+    [[ -e /usr/include/X11/extensions/XTest.h ]] || missing+=("X11/extensions/XTest.h (libxtst-dev)")
     fc-list ':lang=ja' family 2>/dev/null | grep -q . || missing+=("a Japanese font (fonts-noto-cjk)")
     ((${#missing[@]} == 0)) || { printf 'FAIL [%s]: missing: %s\n' "$E2E_NAME" "${missing[*]}" >&2; exit 1; }
     E2E_PROGRAM=$(readlink -f "$prog")
@@ -173,15 +211,7 @@ e2e_init() {
 
     local artifacts_root=${QUORVEL_E2E_ARTIFACTS:-$E2E_REPO_DIR/build/e2e-artifacts}
     mkdir -p "$artifacts_root"
-    E2E_ARTIFACTS=$(cd "$artifacts_root" && pwd -P)/$E2E_NAME
-    rm -rf "$E2E_ARTIFACTS"
-    mkdir -p "$E2E_ARTIFACTS"
-
-    E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/quorvel-e2e.XXXXXX") || { echo "mktemp failed" >&2; exit 1; }
-    trap e2e__cleanup EXIT
-    trap 'exit 130' INT
-    trap 'exit 143' TERM
-    trap 'exit 129' HUP
+    e2e_begin "$E2E_NAME" "$(cd "$artifacts_root" && pwd -P)/$E2E_NAME"
 
     mkdir -p "$E2E_TMP"/{run,config,home,cache,data,bin,opener}
     chmod 0700 "$E2E_TMP/run"
@@ -194,8 +224,8 @@ e2e_init() {
         WAYLAND_DISPLAY XAUTHORITY DISPLAY LANGUAGE
     E2E_STORE=$XDG_CONFIG_HOME/Quorvel/Quorvel.ini
 
-    cc -O1 -o "$E2E_TMP/xprobe" "$E2E_LIB_DIR/xprobe.c" -lX11 2>"$E2E_TMP/cc.log" ||
-        e2e_fail "could not build the X11 probe (needs cc and libx11-dev): $(cat "$E2E_TMP/cc.log")"
+    E2E_PROBE=$E2E_TMP/xprobe
+    e2e_build_probe "$E2E_PROBE" 2>"$E2E_TMP/cc.log" || e2e_fail "$(cat "$E2E_TMP/cc.log")"
     e2e__write_fake_opener
     e2e_log "program $E2E_PROGRAM, temp dir $E2E_TMP, artifacts $E2E_ARTIFACTS"
 }

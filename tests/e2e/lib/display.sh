@@ -21,13 +21,14 @@ e2e_start_x() {
     e2e_log "Xvfb ready on $DISPLAY"
 }
 
-e2e_tray_owner() { "$E2E_TMP/xprobe" owner "$E2E_TRAY_SELECTION" >/dev/null 2>&1; }
+e2e_tray_owner() { "$E2E_PROBE" owner "$E2E_TRAY_SELECTION" >/dev/null 2>&1; }
 e2e__tray_unowned() { ! e2e_tray_owner; }
 
+# e2e_start_tray [WIDTH]: trayer at the top left, WIDTH (default 200) by 32 px.
 e2e_start_tray() {
     E2E_TRAY_RUNS=$((E2E_TRAY_RUNS + 1))
     printf -- '--- trayer start %d\n' "$E2E_TRAY_RUNS" >>"$E2E_TMP/trayer.log"
-    trayer --edge top --align left --widthtype pixel --width 200 --heighttype pixel --height 32 \
+    trayer --edge top --align left --widthtype pixel --width "${1:-200}" --heighttype pixel --height 32 \
         --expand false --SetDockType true >>"$E2E_TMP/trayer.log" 2>&1 &
     E2E_TRAY_PID=$!
     e2e__track "$E2E_TRAY_PID" trayer

@@ -8,7 +8,6 @@ E2E_EDITOR_H=176
 # e2e_editor_open: URL編集 (the sixth selectable row), then waits for the one
 # editor window; sets E2E_EDITOR_{ID,X,Y}.
 e2e_editor_open() {
-    e2e_folder_peer
     e2e_menu_pick 6
     e2e_wait_window_titled "$E2E_EDITOR_TITLE"
     E2E_EDITOR_ID=$E2E_WIN_ID E2E_EDITOR_X=$E2E_WIN_X E2E_EDITOR_Y=$E2E_WIN_Y
@@ -17,23 +16,35 @@ e2e_editor_open() {
 
 e2e_editor_focus() { e2e_focus_window "$E2E_EDITOR_ID"; }
 
+# e2e_editor_point title|url ROW / OK|Cancel: the middle of a box (ROW 0-4) or
+# a button (73x25), in client coordinates at 96 dpi (E2E_EDITOR_DX, _DY) and
+# on the screen for the open editor (E2E_EDITOR_PX, _PY).
+e2e_editor_point() {
+    case $1 in
+        title) E2E_EDITOR_DX=$((24 + 56)) E2E_EDITOR_DY=$((24 + 24 * $2 + 9)) ;;
+        url) E2E_EDITOR_DX=$((144 + 132)) E2E_EDITOR_DY=$((24 + 24 * $2 + 9)) ;;
+        OK | ok) E2E_EDITOR_DX=$((336 + 36)) E2E_EDITOR_DY=$((144 + 12)) ;;
+        Cancel | cancel) E2E_EDITOR_DX=$((248 + 36)) E2E_EDITOR_DY=$((144 + 12)) ;;
+        *) e2e_fail "e2e_editor_point: unknown part of the editor: $1" ;;
+    esac
+    E2E_EDITOR_PX=$((${E2E_EDITOR_X:-0} + E2E_EDITOR_DX)) E2E_EDITOR_PY=$((${E2E_EDITOR_Y:-0} + E2E_EDITOR_DY))
+}
+
 # e2e_editor_click_box KIND ROW [KEY...]: clicks the middle of a box (KIND
 # title or url, ROW 0-4), then presses the keys.
 e2e_editor_click_box() {
-    local x y=$((24 + 24 * $2 + 9)) keys=()
-    case $1 in
-        title) x=$((24 + 56)) ;;
-        url) x=$((144 + 132)) ;;
-        *) e2e_fail "e2e_editor_click_box: unknown box kind $1" ;;
-    esac
+    local keys=()
+    [[ $1 == title || $1 == url ]] || e2e_fail "e2e_editor_click_box: unknown box kind $1"
+    e2e_editor_point "$1" "$2"
     (($# > 2)) && keys=(key "${@:3}")
-    xdotool mousemove $((E2E_EDITOR_X + x)) $((E2E_EDITOR_Y + y)) click --delay 0 1 "${keys[@]}" ||
+    xdotool mousemove "$E2E_EDITOR_PX" "$E2E_EDITOR_PY" click --delay 0 1 "${keys[@]}" ||
         e2e_fail "xdotool could not click the $1 box of row $2 (keys: ${*:3})"
 }
 
 # e2e_editor_read KIND ROW: the box's text, through Ctrl+A Ctrl+C and the
 # CLIPBOARD selection (emptied first). Sets E2E_EDITOR_TEXT.
 e2e_editor_read() {
+    e2e_folder_peer
     "$E2E_FOLDER_PEER" clear CLIPBOARD
     e2e_editor_click_box "$1" "$2" ctrl+a ctrl+c
     e2e_poll "$E2E_TIMEOUT_MS" e2e_folder__read_selection CLIPBOARD ||
@@ -81,14 +92,9 @@ e2e_editor_set() {
 
 # e2e_editor_click_button Cancel|OK: clicks the button (e2e_editor_wait_closed waits).
 e2e_editor_click_button() {
-    local x
-    case $1 in
-        Cancel) x=$((248 + 36)) ;;
-        OK) x=$((336 + 36)) ;;
-        *) e2e_fail "e2e_editor_click_button: unknown button $1" ;;
-    esac
-    xdotool mousemove $((E2E_EDITOR_X + x)) $((E2E_EDITOR_Y + 144 + 12)) click --delay 0 1 ||
-        e2e_fail "xdotool could not click $1"
+    [[ $1 == [Oo][Kk] || $1 == [Cc]ancel ]] || e2e_fail "e2e_editor_click_button: unknown button $1"
+    e2e_editor_point "$1"
+    xdotool mousemove "$E2E_EDITOR_PX" "$E2E_EDITOR_PY" click --delay 0 1 || e2e_fail "xdotool could not click $1"
 }
 
 e2e_editor_wait_closed() {
@@ -98,6 +104,7 @@ e2e_editor_wait_closed() {
 
 # e2e_editor_close: WM_DELETE_WINDOW, as a window manager sends for the title bar's close button.
 e2e_editor_close() {
+    e2e_folder_peer
     "$E2E_FOLDER_PEER" close "$E2E_EDITOR_ID" || e2e_fail "could not send WM_DELETE_WINDOW to the editor"
     e2e_editor_wait_closed "WM_DELETE_WINDOW"
 }

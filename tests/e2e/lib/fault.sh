@@ -1,11 +1,11 @@
 # shellcheck shell=bash disable=SC2034
 # Fault and abuse helpers for tests/robustness: the store read through QSettings
 # (quorvel_store_probe), the editor, message boxes, memory, and the C helpers
-# savekill.c (kill -9 at a chosen point of a save) and xdrive.c (long input
-# soaks). All named e2e_fault_*.
+# savekill.c (kill -9 at a chosen point of a save), and long input soaks
+# through the probe. All named e2e_fault_*.
 
 E2E_FAULT_DIR=$(cd "$E2E_LIB_DIR/../robustness" 2>/dev/null && pwd -P)
-E2E_FAULT_EDITOR_TITLE='Quorvel Private URL Editor'
+E2E_FAULT_EDITOR_TITLE=$E2E_EDITOR_TITLE
 
 # e2e_fault_init NAME [PROGRAM]: e2e_init, then the store probe (built by CMake
 # beside the program's build tree, or $QUORVEL_STORE_PROBE).
@@ -19,12 +19,30 @@ e2e_fault_init() {
     for i in 0 1 2 3 4; do E2E_FAULT_TABLE_KEYS+=("Url Info/Title url$i" "Url Info/url$i"); done
 }
 
-# e2e_fault_need savekill|xdrive: builds that C helper into $E2E_TMP.
+# e2e_fault_need savekill: builds that C helper into $E2E_TMP.
 e2e_fault_need() {
-    local libs=()
-    [[ $1 == xdrive ]] && libs=(-lX11 -lXtst)
-    cc -O1 -o "$E2E_TMP/$1" "$E2E_FAULT_DIR/$1.c" "${libs[@]}" 2>"$E2E_TMP/cc-$1.log" ||
-        e2e_fail "could not build $1.c (xdrive needs libxtst-dev): $(cat "$E2E_TMP/cc-$1.log")"
+    cc -O1 -o "$E2E_TMP/$1" "$E2E_FAULT_DIR/$1.c" 2>"$E2E_TMP/cc-$1.log" ||
+        e2e_fail "could not build $1.c: $(cat "$E2E_TMP/cc-$1.log")"
+}
+
+# e2e_fault_soak menu N / editor N cancel|ok|both: N cycles through the menu
+# (or the editor, closed with that button) driven by the probe, pressing the
+# icon at E2E_FAULT_POINTS in turn; its log in $E2E_TMP/soak.log. Then the
+# pointer is moved away and the program left to become idle.
+e2e_fault_soak() {
+    local args=("$1" "$2" "${E2E_FAULT_POINTS[@]}")
+    if [[ $1 == editor ]]; then
+        args+=("$3" "$E2E_EDITOR_TITLE")
+        e2e_editor_point OK
+        args+=("$E2E_EDITOR_DX" "$E2E_EDITOR_DY")
+        e2e_editor_point Cancel
+        args+=("$E2E_EDITOR_DX" "$E2E_EDITOR_DY")
+    fi
+    XPROBE_TIMEOUT_MS=$E2E_TIMEOUT_MS "$E2E_PROBE" soak "${args[@]}" >"$E2E_TMP/soak.log" 2>&1 ||
+        e2e_fail "$1 cycles failed: $(cat "$E2E_TMP/soak.log")"
+    # Away from the icon: no tooltip while measuring.
+    xdotool mousemove 700 650 || e2e_fail "xdotool mousemove failed"
+    e2e_wait_program_idle
 }
 
 e2e_fault_b64() { printf '%s' "$1" | base64 -w0; }
@@ -66,10 +84,15 @@ e2e_fault_describe() {
 
 # e2e_fault_hashes B64...: E2E_FAULT_HASHES gets the sha256 of each value
 # (big tables are compared by hash; passing megabytes around in bash is slow).
-e2e_fault_hashes() {
-    local v
-    E2E_FAULT_HASHES=()
-    for v in "$@"; do E2E_FAULT_HASHES+=("$(e2e_fault_sha_b64 "$v")"); done
+e2e_fault_hashes() { e2e_fault__map E2E_FAULT_HASHES e2e_fault_sha_b64 "$@"; }
+
+# e2e_fault__map ARRAY FUNCTION VALUE...: ARRAY gets what FUNCTION prints for each value.
+e2e_fault__map() {
+    local -n e2e_fault__out=$1
+    local fn=$2 v
+    shift 2
+    e2e_fault__out=()
+    for v in "$@"; do e2e_fault__out+=("$("$fn" "$v")"); done
 }
 
 # e2e_fault_table_is FILE SHA_TITLE0 SHA_URL0 ... SHA_URL4: FILE reads back as
@@ -114,11 +137,7 @@ e2e_fault__show_b64() {
     for v in "$@"; do printf '  %q\n' "$(base64 -d <<<"$v" | head -c 80 | tr '\0' '@')"; done
 }
 # Text values as base64, into E2E_FAULT_B64.
-e2e_fault_to_b64() {
-    local v
-    E2E_FAULT_B64=()
-    for v in "$@"; do E2E_FAULT_B64+=("$(e2e_fault_b64 "$v")"); done
-}
+e2e_fault_to_b64() { e2e_fault__map E2E_FAULT_B64 e2e_fault_b64 "$@"; }
 
 # e2e_fault_write_store FILE B64 x10 [KEY B64]...: writes a store through
 # QSettings (so control characters come out escaped as QSettings escapes them)
@@ -138,16 +157,8 @@ e2e_fault_write_store() {
     mv -f "$tmp" "$file" || e2e_fail "could not move the seeded store onto $file"
 }
 
-# e2e_fault_state PATH...: type, owner, mode, size, link target and content
-# hash of each entry under each PATH; equal output, untouched tree.
-e2e_fault_state() {
-    local p
-    for p in "$@"; do
-        [[ -e $p || -L $p ]] || { printf '%s absent\n' "$p"; continue; }
-        find "$p" -printf '%p %y %U %m %s %T@ ->%l ' -exec sh -c \
-            'if [ -f "$1" ] && [ ! -L "$1" ]; then md5sum <"$1"; else echo -; fi' _ {} \; | sort
-    done
-}
+# e2e_fault_state PATH...: as e2e_folder_state; equal output, untouched tree.
+e2e_fault_state() { e2e_folder_state "$@"; }
 
 # Entries of the config folder other than the store itself (leftovers).
 e2e_fault_leftovers() {
@@ -156,31 +167,23 @@ e2e_fault_leftovers() {
 
 # ---------------------------------------------------------------- fault: the editor and boxes
 
-# e2e_fault_open_editor: URL編集 from the menu; waits for the painted editor,
-# focuses it; sets E2E_FAULT_ED_{ID,X,Y}.
+# e2e_fault_open_editor: the editor (e2e_editor_open), focused; E2E_FAULT_ED_{ID,X,Y} as well.
 e2e_fault_open_editor() {
-    e2e_menu_pick 6
-    e2e_wait_window_titled "$E2E_FAULT_EDITOR_TITLE"
-    E2E_FAULT_ED_ID=$E2E_WIN_ID E2E_FAULT_ED_X=$E2E_WIN_X E2E_FAULT_ED_Y=$E2E_WIN_Y
-    e2e_focus_window "$E2E_FAULT_ED_ID"
+    e2e_editor_open
+    e2e_editor_focus
+    E2E_FAULT_ED_ID=$E2E_EDITOR_ID E2E_FAULT_ED_X=$E2E_EDITOR_X E2E_FAULT_ED_Y=$E2E_EDITOR_Y
 }
 
-# e2e_fault_editor_set title|url ROW TEXT: replaces a box's text (ASCII, typed).
+# e2e_fault_editor_set title|url ROW TEXT: replaces a box's text (ASCII, typed fast, not read back).
 e2e_fault_editor_set() {
-    local x=$((E2E_FAULT_ED_X + 24 + 40)) y=$((E2E_FAULT_ED_Y + 24 + 24 * $2 + 9))
-    [[ $1 == url ]] && x=$((E2E_FAULT_ED_X + 144 + 60))
-    xdotool mousemove "$x" "$y" click --delay 0 1 key ctrl+a BackSpace type --delay 1 -- "$3" ||
-        e2e_fail "xdotool could not type into the $1 box of row $2"
+    e2e_editor_click_box "$1" "$2" ctrl+a BackSpace
+    xdotool type --delay 1 -- "$3" || e2e_fail "xdotool could not type into the $1 box of row $2"
 }
 
 # e2e_fault_editor_press ok|cancel: clicks the button (the caller waits for what follows).
-e2e_fault_editor_press() {
-    local x=$((E2E_FAULT_ED_X + 248 + 36)) y=$((E2E_FAULT_ED_Y + 144 + 12))
-    [[ $1 == ok ]] && x=$((E2E_FAULT_ED_X + 336 + 36))
-    xdotool mousemove "$x" "$y" click --delay 0 1 || e2e_fail "xdotool could not click $1"
-}
+e2e_fault_editor_press() { e2e_editor_click_button "$1"; }
 
-e2e_fault_wait_editor_gone() { e2e_wait_window_gone "$E2E_FAULT_ED_ID"; }
+e2e_fault_wait_editor_gone() { e2e_wait_window_gone "$E2E_EDITOR_ID"; }
 
 # e2e_fault_box_ok TITLE: the message box TITLE is up; presses its OK (Return)
 # and waits until it is gone.
@@ -195,6 +198,22 @@ e2e_fault_box_ok() {
 
 # Resident memory of the program in kB.
 e2e_fault_rss_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$E2E_PROGRAM_PID/status"; }
+
+# e2e_fault_expect_flat_rss WHAT WARM-UP N COMMAND...: runs COMMAND WARM-UP, then
+# COMMAND N (a count of cycles it goes through); over those N the program's
+# resident memory may grow by 1 MB at most.
+e2e_fault_expect_flat_rss() {
+    local what=$1 warm=$2 n=$3 before after
+    shift 3
+    "$@" "$warm"
+    before=$(e2e_fault_rss_kb)
+    e2e_log "after $warm warm-up cycles: resident $before kB"
+    "$@" "$n"
+    after=$(e2e_fault_rss_kb)
+    e2e_log "after $n more cycles: resident $after kB (grew $((after - before)) kB)"
+    ((after - before <= 1024)) ||
+        e2e_fail "resident memory grew by $((after - before)) kB over $n $what cycles (from $before to $after kB); allowed 1024"
+}
 
 # e2e_fault_kill_x: the X server goes away under the program (SIGKILL).
 e2e_fault_kill_x() {
@@ -231,7 +250,7 @@ e2e_fault_expect_clean_exit() {
 }
 
 e2e_fault__editor_gone_or_box() {
-    e2e__window_gone "$E2E_FAULT_ED_ID" && return 0
+    e2e__window_gone "$E2E_EDITOR_ID" && return 0
     e2e__named_shown "^$1\$"
 }
 
@@ -241,7 +260,7 @@ e2e_fault_ok_without_box() {
     e2e_fault_editor_press ok
     e2e_poll "$E2E_TIMEOUT_MS" e2e_fault__editor_gone_or_box "Quorvel エラー" ||
         e2e_fail "$1: the editor did not close after OK; windows: $(e2e__windows_text)"
-    e2e__window_gone "$E2E_FAULT_ED_ID" ||
+    e2e__window_gone "$E2E_EDITOR_ID" ||
         e2e_fail "$1: OK showed the box 'Quorvel エラー' (URLを保存できませんでした。); expected no box. Store now:"$'\n'"$(e2e_fault_describe "$E2E_STORE")"$'\n'"config folder: $(e2e_fault_leftovers)"
 }
 

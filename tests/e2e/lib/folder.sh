@@ -45,7 +45,7 @@ e2e_folder_state() {
 e2e_folder_read_message() {
     e2e_folder_peer
     local img=$E2E_TMP/message.ppm bg geo tx ty th
-    "$E2E_TMP/xprobe" grab "$E2E_WIN_X" "$E2E_WIN_Y" "$E2E_WIN_W" "$E2E_WIN_H" "$img" ||
+    "$E2E_PROBE" grab "$E2E_WIN_X" "$E2E_WIN_Y" "$E2E_WIN_W" "$E2E_WIN_H" "$img" ||
         e2e_fail "could not grab the message box"
     # The icon is the first thing drawn on the left, the text right of it after
     # a gap; the button sits at the bottom right, so a strip at the text's left

@@ -1,11 +1,12 @@
 # shellcheck shell=bash disable=SC2034
 # The tray icon's popup menu: opening, choosing, and its rows found by highlight.
 
+E2E_MENU_TAKES_FOCUS=0 # 1: the menu is given the keyboard focus once open (Wine)
+
 e2e__menu_shown() {
     # The icon alone is visible until the menu maps.
-    e2e__visible_count
-    ((E2E__VISIBLE >= 2)) || return 1
     e2e_list_windows
+    ((${#E2E_WINS[@]} >= 2)) || return 1
     e2e_windows_of popup
     ((${#E2E_KIND_WINS[@]} >= 1)) || return 1
     local id kind x y w h
@@ -47,6 +48,10 @@ e2e_open_menu() {
         e2e_fail "expected a painted popup menu (override-redirect window of class $E2E_CLASS, >= 8 colours) after a right press on the icon, saw: $(e2e__windows_text)"
     ((${#E2E_KIND_WINS[@]} == 1)) || e2e_fail "expected exactly one popup menu, saw ${#E2E_KIND_WINS[@]}: ${E2E_KIND_WINS[*]}"
     e2e__set_geometry E2E_MENU "${E2E_KIND_WINS[0]}"
+    # Wine keeps X's keyboard focus where it was; the keys must reach the menu.
+    if ((E2E_MENU_TAKES_FOCUS)); then
+        xdotool windowfocus "$E2E_MENU_ID" || e2e_fail "xdotool could not focus the menu $E2E_MENU_ID"
+    fi
 }
 
 # e2e_menu_choose KEY...: types the keys into the open menu (e.g. Down Down
@@ -55,6 +60,13 @@ e2e_menu_choose() {
     xdotool key "$@" || e2e_fail "xdotool key $* failed"
     e2e_poll "$E2E_TIMEOUT_MS" e2e__window_gone "$E2E_MENU_ID" ||
         e2e_fail "expected the popup menu $E2E_MENU_ID to close after the keys $*, saw: $(e2e__windows_text)"
+}
+
+# e2e_quit: 終了 (the last row, Up from none) and the program exits with status 0.
+e2e_quit() {
+    e2e_open_menu
+    e2e_menu_choose Up Return
+    e2e_expect_exit_status 0
 }
 
 # e2e_menu_pick N: opens the menu and chooses the N-th selectable item by keyboard.
@@ -73,7 +85,7 @@ e2e__menu_area() { printf '%s ' "$E2E_MENU_X" "$E2E_MENU_Y" "$E2E_MENU_W" "$E2E_
 # the previous highlight and two grabs in a row agree (the repaint is complete).
 e2e__highlight_moved() {
     # shellcheck disable=SC2046
-    E2E__BOX=$("$E2E_TMP/xprobe" diffbox $(e2e__menu_area) "$E2E_TMP/menu-base.ppm") || return 1
+    E2E__BOX=$("$E2E_PROBE" diffbox $(e2e__menu_area) "$E2E_TMP/menu-base.ppm") || return 1
     if [[ $E2E__BOX != none && $E2E__BOX != "$E2E__PREV_BOX" && $E2E__BOX == "$E2E__CAND_BOX" ]]; then
         return 0
     fi
@@ -90,7 +102,7 @@ e2e_menu_rows() {
     local n=$1 k w h x y
     E2E_ROW_TOP=() E2E_ROW_BOTTOM=() E2E_ROW_LEFT=() E2E_ROW_RIGHT=()
     # shellcheck disable=SC2046
-    "$E2E_TMP/xprobe" grab $(e2e__menu_area) "$E2E_TMP/menu-base.ppm" || e2e_fail "could not grab the menu"
+    "$E2E_PROBE" grab $(e2e__menu_area) "$E2E_TMP/menu-base.ppm" || e2e_fail "could not grab the menu"
     E2E__PREV_BOX=none
     for ((k = 1; k <= n; k++)); do
         xdotool key Down || e2e_fail "xdotool key Down failed"

@@ -3,46 +3,33 @@
 # focus, colours and screenshots.
 
 # e2e_list_windows: E2E_WINS gets one "ID KIND X Y W H" line per visible
-# window of the program's class. KIND: icon (docked: parent is not the root),
-# popup (override-redirect child of the root, e.g. a menu), window (others).
+# window of the program's class (ID in decimal, as xdotool prints it), and
+# E2E_WIN_TITLES[ID] its title. KIND: icon (docked: its parent is not the root;
+# on Wine the icon is a window of class E2E_ICON_CLASS), popup
+# (override-redirect, e.g. a menu), window (others).
 e2e_list_windows() {
+    local class id x y w h ovr top title classes=("$E2E_CLASS")
     E2E_WINS=()
-    local ids id line root parent x y w h map ovr
-    # xdotool may list a window twice while the tree changes.
-    ids=$(xdotool search --onlyvisible --classname "^${E2E_CLASS}\$" 2>/dev/null | sort -u) || return 0
-    for id in $ids; do
-        root='' parent='' x='' y='' w='' h='' map='' ovr=''
-        while read -r line; do
-            case $line in
-                "Root window id: "*) line=${line#Root window id: }; root=${line%% *} ;;
-                "Parent window id: "*) line=${line#Parent window id: }; parent=${line%% *} ;;
-                "Absolute upper-left X: "*) x=${line##* } ;;
-                "Absolute upper-left Y: "*) y=${line##* } ;;
-                "Width: "*) w=${line##* } ;;
-                "Height: "*) h=${line##* } ;;
-                "Map State: "*) map=${line##* } ;;
-                "Override Redirect State: "*) ovr=${line##* } ;;
-            esac
-        done < <(xwininfo -children -stats -id "$id" 2>/dev/null)
-        [[ $map == IsViewable && -n $root && -n $parent ]] || continue
-        if [[ $parent != "$root" ]]; then
-            E2E_WINS+=("$id icon $x $y $w $h")
-        elif [[ $ovr == yes ]]; then
-            E2E_WINS+=("$id popup $x $y $w $h")
-        else
-            E2E_WINS+=("$id window $x $y $w $h")
-        fi
+    declare -gA E2E_WIN_TITLES=()
+    [[ $E2E_ICON_CLASS != "$E2E_CLASS" ]] && classes+=("$E2E_ICON_CLASS")
+    for class in "${classes[@]}"; do
+        while read -r id x y w h ovr top title; do
+            if [[ $class == "$E2E_ICON_CLASS" && $top == 0 ]]; then
+                E2E_WINS+=("$id icon $x $y $w $h")
+            elif [[ $class != "$E2E_CLASS" ]]; then
+                continue
+            elif [[ $ovr == 1 ]]; then
+                E2E_WINS+=("$id popup $x $y $w $h")
+            else
+                E2E_WINS+=("$id window $x $y $w $h")
+            fi
+            E2E_WIN_TITLES[$id]=$title
+        done < <("$E2E_PROBE" find "$class" 2>/dev/null)
     done
 }
 
-# Visible windows of the class, counted without looking at each (cheap).
-e2e__visible_count() {
-    local ids
-    ids=$(xdotool search --onlyvisible --classname "^${E2E_CLASS}\$" 2>/dev/null | sort -u) || ids=""
-    E2E__VISIBLE=0
-    [[ -n $ids ]] && E2E__VISIBLE=$(wc -l <<<"$ids")
-    return 0
-}
+# Visible windows of the class, into E2E__VISIBLE.
+e2e__visible_count() { e2e_list_windows; E2E__VISIBLE=${#E2E_WINS[@]}; }
 
 # e2e_windows_of KIND: E2E_KIND_WINS gets the matching lines of E2E_WINS.
 e2e_windows_of() {
@@ -76,7 +63,7 @@ e2e__icon_absent() { e2e_list_windows; e2e_windows_of icon; ((${#E2E_KIND_WINS[@
 # sets E2E_ICON_{ID,X,Y,W,H}.
 e2e_wait_docked() {
     e2e_poll "$E2E_TIMEOUT_MS" e2e__icon_present ||
-        e2e_fail "expected a docked tray icon (visible window of class $E2E_CLASS with a non-root parent) within $E2E_TIMEOUT_MS ms; program alive: $(e2e_program_alive && echo yes || echo no); saw: $(e2e__windows_text)"
+        e2e_fail "expected a docked tray icon (visible window of class $E2E_ICON_CLASS with a non-root parent) within $E2E_TIMEOUT_MS ms; program alive: $(e2e_program_alive && echo yes || echo no); saw: $(e2e__windows_text)"
     ((${#E2E_KIND_WINS[@]} == 1)) || e2e_fail "expected exactly one docked icon, saw ${#E2E_KIND_WINS[@]}: ${E2E_KIND_WINS[*]}"
     e2e__set_geometry E2E_ICON "${E2E_KIND_WINS[0]}"
     ((E2E_ICON_W > 0 && E2E_ICON_H > 0)) || e2e_fail "docked icon has no size: ${E2E_KIND_WINS[0]}"
@@ -96,19 +83,16 @@ e2e_wait_no_windows() {
 
 # Colours in a screen area (capped at 64); a freshly mapped window shows one or
 # two until painted.
-e2e_colours() { "$E2E_TMP/xprobe" colours "$@" 2>/dev/null; }
+e2e_colours() { "$E2E_PROBE" colours "$@" 2>/dev/null; }
 
 e2e__painted() { local k; k=$(e2e_colours "$@"); [[ $k =~ ^[0-9]+$ ]] && ((k >= 8)); }
 
-e2e__named_shown() {
-    local ids id line
+e2e__named_shown() { # REGEX (of the whole title)
+    local line
     E2E__NAMED=()
-    ids=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | sort -u) || return 1
     e2e_list_windows
-    for id in $ids; do
-        for line in "${E2E_WINS[@]}"; do
-            [[ $line == "$id "* ]] && E2E__NAMED+=("$line")
-        done
+    for line in "${E2E_WINS[@]}"; do
+        [[ ${E2E_WIN_TITLES[${line%% *}]} =~ $1 ]] && E2E__NAMED+=("$line")
     done
     ((${#E2E__NAMED[@]} >= 1)) || return 1
     local x y w h

@@ -1,0 +1,321 @@
+# shellcheck shell=bash
+# Real tray hosts for the end-to-end scenarios, each in its own session bus:
+# xfce4-panel and lxqt-panel on the scenario's Xvfb display, sway (headless)
+# with waybar on Wayland, run as an unprivileged user since sway refuses root.
+# Their StatusNotifier items and menus are read and driven over D-Bus with
+# busctl. lib.sh loads this file; every process started here is tracked and
+# stopped by lib.sh's cleanup.
+
+HOSTS_AS=()      # prefix that runs a command as the session's user (empty: as we are)
+HOSTS_USER=$(id -un)
+HOSTS_WATCHER=org.kde.StatusNotifierWatcher
+HOSTS_ITEM_IFACE=org.kde.StatusNotifierItem
+
+hosts_need() {
+    local tool missing=()
+    for tool in "$@" dbus-daemon:dbus busctl:systemd jq:jq; do
+        command -v "${tool%%:*}" >/dev/null || missing+=("${tool%%:*} (${tool#*:})")
+    done
+    ((${#missing[@]} == 0)) || e2e_fail "missing: ${missing[*]}"
+}
+
+# hosts_start_bus: a private session bus for everything started after it.
+hosts_start_bus() {
+    rm -f "$E2E_TMP/bus-address"
+    "${HOSTS_AS[@]}" dbus-daemon --session --nofork --nopidfile --print-address=3 \
+        3>"$E2E_TMP/bus-address" >>"$E2E_TMP/dbus.log" 2>&1 &
+    e2e__track "$!" dbus-daemon
+    e2e_poll "$E2E_TIMEOUT_MS" grep -q . "$E2E_TMP/bus-address" ||
+        e2e_fail "the session bus did not start: $(cat "$E2E_TMP/dbus.log")"
+    DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$E2E_TMP/bus-address")
+    export DBUS_SESSION_BUS_ADDRESS
+    e2e_log "session bus $DBUS_SESSION_BUS_ADDRESS"
+}
+
+# hosts_spawn NAME CMD...: starts a host process in the background, logged to NAME.log.
+hosts_spawn() {
+    local name=$1
+    shift
+    "${HOSTS_AS[@]}" "$@" >>"$E2E_TMP/$name.log" 2>&1 &
+    e2e__track "$!" "$name"
+    HOSTS_PID=$!
+}
+
+hosts_busctl() { "${HOSTS_AS[@]}" busctl --user --timeout=5 "$@"; }
+
+# The watcher's items: HOSTS_ITEMS, one "service/path" each.
+hosts_items() {
+    local json
+    HOSTS_ITEMS=()
+    json=$(hosts_busctl --json=short get-property "$HOSTS_WATCHER" /StatusNotifierWatcher \
+        "$HOSTS_WATCHER" RegisteredStatusNotifierItems 2>/dev/null) || return 1
+    mapfile -t HOSTS_ITEMS < <(jq -r '.data[]' <<<"$json")
+}
+
+hosts__host_registered() {
+    [[ $(hosts_busctl get-property "$HOSTS_WATCHER" /StatusNotifierWatcher "$HOSTS_WATCHER" \
+        IsStatusNotifierHostRegistered 2>/dev/null) == "b true" ]]
+}
+
+# hosts_wait_watcher WHO: the host's watcher is up with a host registered.
+hosts_wait_watcher() {
+    e2e_poll 20000 hosts__host_registered ||
+        e2e_fail "expected $1 to provide $HOSTS_WATCHER with a registered host within 20 s"
+    e2e_log "$1: StatusNotifier watcher and host up"
+}
+
+hosts__one_item() { hosts_items && ((${#HOSTS_ITEMS[@]} == 1)); }
+hosts__no_item() { hosts_items && ((${#HOSTS_ITEMS[@]} == 0)); }
+
+# hosts_wait_item: exactly one item is registered; sets HOSTS_ITEM_{SERVICE,PATH}.
+hosts_wait_item() {
+    e2e_poll "$E2E_TIMEOUT_MS" hosts__one_item ||
+        e2e_fail "expected one registered StatusNotifier item, saw ${#HOSTS_ITEMS[@]}: ${HOSTS_ITEMS[*]:-none}"
+    local item=${HOSTS_ITEMS[0]}
+    # "service/path", or the service alone for the default path.
+    [[ $item == [^/]* ]] || e2e_fail "the item is registered without its service: $item"
+    HOSTS_ITEM_SERVICE=${item%%/*} HOSTS_ITEM_PATH=/StatusNotifierItem
+    [[ $item == */* ]] && HOSTS_ITEM_PATH=/${item#*/}
+    e2e_log "item $HOSTS_ITEM_SERVICE $HOSTS_ITEM_PATH"
+}
+
+hosts_wait_item_gone() {
+    e2e_poll "$E2E_TIMEOUT_MS" hosts__no_item ||
+        e2e_fail "expected no registered StatusNotifier item, saw: ${HOSTS_ITEMS[*]}"
+}
+
+# hosts_item_property NAME: the property as JSON data.
+hosts_item_property() {
+    hosts_busctl --json=short get-property "$HOSTS_ITEM_SERVICE" "$HOSTS_ITEM_PATH" \
+        "$HOSTS_ITEM_IFACE" "$1" | jq -c '.data' ||
+        e2e_fail "could not read the item's $1"
+}
+
+# hosts_expect_item_tip TEXT: the item's Title and its tooltip's title are TEXT.
+hosts_expect_item_tip() {
+    e2e_expect_eq "item Title" "\"$1\"" "$(hosts_item_property Title)"
+    e2e_expect_eq "item ToolTip title" "\"$1\"" "$(hosts_item_property ToolTip | jq -c '.[2]')"
+}
+
+# hosts_menu: the item's exported menu, top level: HOSTS_MENU_IDS and
+# HOSTS_MENU_LABELS ("-" for a separator), in order, visible entries only.
+hosts_menu() {
+    local path json
+    path=$(hosts_item_property Menu | jq -r .)
+    [[ $path == /* ]] || e2e_fail "the item has no menu path: $path"
+    HOSTS_MENU_PATH=$path
+    json=$(hosts_busctl --json=short call "$HOSTS_ITEM_SERVICE" "$path" com.canonical.dbusmenu \
+        GetLayout iias 0 1 0) || e2e_fail "GetLayout on $path failed"
+    HOSTS_MENU_IDS=() HOSTS_MENU_LABELS=()
+    local id label
+    while IFS=$'\t' read -r id label; do
+        HOSTS_MENU_IDS+=("$id")
+        HOSTS_MENU_LABELS+=("$label")
+    done < <(jq -r '.data[1][2][].data
+        | select(.[1].visible.data != false)
+        | [.[0], (if .[1].type.data == "separator" then "-" else .[1].label.data end)]
+        | @tsv' <<<"$json")
+}
+
+# hosts_expect_menu LABEL...: the menu shows exactly these entries.
+hosts_expect_menu() {
+    hosts_menu
+    local IFS='|'
+    e2e_expect_eq "menu entries" "$*" "${HOSTS_MENU_LABELS[*]}"
+}
+
+# hosts_menu_click LABEL: the host's click on that entry.
+hosts_menu_click() {
+    local i
+    hosts_menu
+    for i in "${!HOSTS_MENU_LABELS[@]}"; do
+        if [[ ${HOSTS_MENU_LABELS[i]} == "$1" ]]; then
+            hosts_busctl call "$HOSTS_ITEM_SERVICE" "$HOSTS_MENU_PATH" com.canonical.dbusmenu \
+                Event isvu "${HOSTS_MENU_IDS[i]}" clicked i 0 0 ||
+                e2e_fail "the click on menu entry '$1' failed"
+            return 0
+        fi
+    done
+    e2e_fail "no menu entry '$1' in: ${HOSTS_MENU_LABELS[*]}"
+}
+
+# hosts_activate: the host's left press on the item.
+hosts_activate() {
+    hosts_busctl call "$HOSTS_ITEM_SERVICE" "$HOSTS_ITEM_PATH" "$HOSTS_ITEM_IFACE" Activate ii 0 0 ||
+        e2e_fail "Activate on the item failed"
+}
+
+# ---------------------------------------------------------------- hosts
+
+hosts_start_xfce_panel() {
+    hosts_need xfce4-panel:xfce4-panel xfconf-query:xfconf
+    hosts_spawn xfce4-panel xfce4-panel --disable-wm-check
+}
+
+# hosts_start_lxqt_panel: lxqt-panel with its statusnotifier plugin only.
+hosts_start_lxqt_panel() {
+    hosts_need lxqt-panel:lxqt-panel
+    mkdir -p "$XDG_CONFIG_HOME/lxqt"
+    cat >"$XDG_CONFIG_HOME/lxqt/panel.conf" <<'CONF'
+[General]
+panels=panel1
+[panel1]
+plugins=spacer, sni, clock
+position=Top
+panelSize=32
+iconSize=22
+[sni]
+type=statusnotifier
+[clock]
+type=worldclock
+CONF
+    hosts_spawn lxqt-panel lxqt-panel
+}
+
+# hosts_session_user USER: from here on the session (bus, hosts, program) runs
+# as USER, in a home, runtime and config folder of its own under the temp dir,
+# with a copy of the program it can write beside (HOSTS_EXE). The fake opener
+# stays usable: its folder is open to that user.
+hosts_session_user() {
+    local user=$1 group base=$E2E_TMP/session
+    group=$(id -gn "$user") || e2e_fail "no user $user"
+    mkdir -p "$base"/{home,run,config,cache,data,program} || e2e_fail "could not make $base"
+    e2e_folder_program_dir "$base/program/Quorvel"
+    chmod 0711 "$E2E_TMP"
+    chmod 0777 "$E2E_TMP/opener"
+    chmod 0700 "$base/run"
+    chown -R "$user:$group" "$base" || e2e_fail "could not give $base to $user"
+    HOSTS_AS=(setpriv "--reuid=$user" "--regid=$group" --clear-groups --)
+    HOSTS_USER=$user
+    HOSTS_EXE=$E2E_FOLDER_EXE
+    HOSTS_FOLDER=$E2E_FOLDER_DIR/$user
+    export HOME=$base/home XDG_RUNTIME_DIR=$base/run XDG_CONFIG_HOME=$base/config
+    export XDG_CACHE_HOME=$base/cache XDG_DATA_HOME=$base/data
+    E2E_STORE=$XDG_CONFIG_HOME/Quorvel/Quorvel.ini
+}
+
+# hosts_as_user_write FILE: stdin into FILE, owned by the session's user.
+hosts_as_user_write() { "${HOSTS_AS[@]}" tee "$1" >/dev/null || e2e_fail "could not write $1"; }
+
+hosts__sway_up() {
+    local f
+    for f in "$XDG_RUNTIME_DIR"/sway-ipc.*.sock; do [[ -S $f ]] && SWAYSOCK=$f; done
+    [[ -n ${SWAYSOCK:-} && -S $XDG_RUNTIME_DIR/wayland-1 ]]
+}
+
+# hosts_start_sway: sway on a headless output (1280x800), with Xwayland for
+# X clients, then waybar as the StatusNotifier host. Sets WAYLAND_DISPLAY,
+# SWAYSOCK, and HOSTS_XWAYLAND, the X display (not exported, so that only
+# what is given it on purpose goes to Xwayland).
+hosts_start_sway() {
+    hosts_need sway:sway swaymsg:sway waybar:waybar grim:grim Xwayland:xwayland xhost:x11-xserver-utils
+    hosts_as_user_write "$XDG_CONFIG_HOME/sway.conf" <<'CONF'
+xwayland force
+output HEADLESS-1 resolution 1280x800 position 0 0
+default_border none
+CONF
+    hosts_as_user_write "$XDG_CONFIG_HOME/waybar.json" <<'CONF'
+{"layer": "top", "position": "top", "height": 30, "modules-right": ["tray", "clock"],
+ "tray": {"icon-size": 22, "spacing": 4}, "clock": {"format": "{:%H:%M}"}}
+CONF
+    unset SWAYSOCK
+    WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=1 \
+        hosts_spawn sway sway -c "$XDG_CONFIG_HOME/sway.conf"
+    e2e_poll "$E2E_TIMEOUT_MS" hosts__sway_up || e2e_fail "sway did not come up: $(tail -n 20 "$E2E_TMP/sway.log")"
+    export WAYLAND_DISPLAY=wayland-1 SWAYSOCK
+    "${HOSTS_AS[@]}" swaymsg -q exec "printenv DISPLAY >$XDG_RUNTIME_DIR/x-display" ||
+        e2e_fail "swaymsg exec failed"
+    e2e_poll "$E2E_TIMEOUT_MS" grep -q '^:[0-9]' "$XDG_RUNTIME_DIR/x-display" ||
+        e2e_fail "sway started no Xwayland: $(tail -n 20 "$E2E_TMP/sway.log")"
+    HOSTS_XWAYLAND=$(head -n 1 "$XDG_RUNTIME_DIR/x-display")
+    # Xwayland lets in its own user only; the scenario's X clients run as us.
+    "${HOSTS_AS[@]}" env DISPLAY="$HOSTS_XWAYLAND" xhost "+si:localuser:$(id -un)" >/dev/null ||
+        e2e_fail "xhost could not let $(id -un) into Xwayland $HOSTS_XWAYLAND"
+    GTK_A11Y=none hosts_spawn waybar waybar -c "$XDG_CONFIG_HOME/waybar.json"
+    e2e_log "sway up ($SWAYSOCK, Xwayland on $HOSTS_XWAYLAND), waybar started"
+}
+
+# hosts_sway_windows: HOSTS_WINDOWS gets "ID<TAB>TITLE" of every window sway shows.
+hosts_sway_windows() {
+    mapfile -t HOSTS_WINDOWS < <("${HOSTS_AS[@]}" swaymsg -t get_tree |
+        jq -r '.. | objects | select(.type == "con" or .type == "floating_con")
+               | select((.nodes | length) == 0) | "\(.id)\t\(.name)"')
+}
+
+hosts__sway_titled() {
+    local line
+    hosts_sway_windows
+    for line in "${HOSTS_WINDOWS[@]}"; do [[ ${line#*$'\t'} == "$1" ]] && return 0; done
+    return 1
+}
+
+# hosts_sway_window NAME TITLE: a foot terminal titled TITLE (the title stays
+# put: the command run in it never sets one); its pid in HOSTS_WIN_PID[NAME].
+declare -gA HOSTS_WIN_PID=()
+hosts_sway_window() {
+    hosts_need foot:foot
+    hosts_spawn "foot-$1" foot --title "$2" sleep 600
+    HOSTS_WIN_PID[$1]=$HOSTS_PID
+    e2e_poll "$E2E_TIMEOUT_MS" hosts__sway_titled "$2" ||
+        e2e_fail "expected a sway window titled '$2'; windows: ${HOSTS_WINDOWS[*]}"
+}
+
+hosts_sway_expect_closed() {
+    e2e_poll "$E2E_TIMEOUT_MS" e2e__not_alive "${HOSTS_WIN_PID[$1]}" ||
+        e2e_fail "expected the window $1 to be closed; windows: $(hosts_sway_windows; printf '%q ' "${HOSTS_WINDOWS[@]}")"
+    e2e__untrack "${HOSTS_WIN_PID[$1]}"
+}
+
+hosts_sway_expect_open() {
+    e2e__alive "${HOSTS_WIN_PID[$1]}" && hosts__sway_titled "$2" ||
+        e2e_fail "expected the window $1 ('$2') to stay open; windows: $(printf '%q ' "${HOSTS_WINDOWS[@]}")"
+}
+
+# hosts_grim NAME: screenshot of the sway output into the artifacts.
+hosts_grim() {
+    "${HOSTS_AS[@]}" grim "$XDG_RUNTIME_DIR/shot.png" && cp "$XDG_RUNTIME_DIR/shot.png" "$E2E_ARTIFACTS/$1.png" ||
+        e2e_fail "grim could not take $1"
+    e2e_log "screenshot $E2E_ARTIFACTS/$1.png"
+}
+
+# hosts_start_program [ENV ARGS...]: the program (HOSTS_EXE, else the one under
+# test) as the session's user, with the fake opener first on PATH; the
+# E2E_PROGRAM_* bookkeeping of lib.sh, so its waits apply.
+hosts_start_program() {
+    local exe=${HOSTS_EXE:-$E2E_PROGRAM}
+    E2E_PROGRAM_RUNS=$((E2E_PROGRAM_RUNS + 1))
+    E2E_PROGRAM_LOG=$E2E_TMP/program.$E2E_PROGRAM_RUNS.log
+    (cd "$(dirname "$exe")" && exec env --default-signal "$@" PATH="$E2E_TMP/bin:$PATH" \
+        "${HOSTS_AS[@]}" "$exe") </dev/null >"$E2E_PROGRAM_LOG" 2>&1 &
+    E2E_PROGRAM_PID=$!
+    e2e__track "$E2E_PROGRAM_PID" program
+    e2e_log "started program run $E2E_PROGRAM_RUNS (pid $E2E_PROGRAM_PID) as $HOSTS_USER"
+}
+
+# hosts_seed_store TITLE0 URL0 ...: e2e_seed_store, left to the session's user.
+hosts_seed_store() {
+    e2e_seed_store "$@"
+    [[ ${#HOSTS_AS[@]} -eq 0 ]] || chown -R "$HOSTS_USER" "$XDG_CONFIG_HOME/Quorvel"
+}
+
+# hosts_bar_colours FILE W H: colours in the top W x H strip of a screenshot
+# (a bare panel shows a handful; an icon adds its own).
+hosts_bar_colours() { convert "$1" -crop "${2}x${3}+0+0" +repage -format '%k' info:; }
+
+hosts__icon_drawn() {
+    "$HOSTS_SHOT" "$1"
+    HOSTS_AFTER=$(hosts_bar_colours "$E2E_ARTIFACTS/$1.png" "$3" "$4")
+    # The margin: a clock that turns a minute adds a few colours, an icon hundreds.
+    ((HOSTS_AFTER > HOSTS_BEFORE + 32))
+}
+
+# hosts_wait_icon_drawn SHOT NAME BEFORE W H: takes screenshot NAME with the
+# command SHOT until the panel strip (the top W x H) holds clearly more colours
+# than in screenshot BEFORE, taken before the program started.
+hosts_wait_icon_drawn() {
+    HOSTS_SHOT=$1
+    HOSTS_BEFORE=$(hosts_bar_colours "$E2E_ARTIFACTS/$3.png" "$4" "$5")
+    e2e_poll "$E2E_TIMEOUT_MS" hosts__icon_drawn "$2" "$3" "$4" "$5" ||
+        e2e_fail "expected the icon to add colours to the panel (${4}x$5 strip): $HOSTS_BEFORE colours before, $HOSTS_AFTER now"
+    e2e_log "panel strip: $HOSTS_BEFORE colours before the program, $HOSTS_AFTER with its icon"
+}
