@@ -123,8 +123,9 @@ QString replaceDurably(const QString& path, const QByteArray& content) {
 
 QString readWhole(const QString& path, QByteArray* content) {
     QFile file(path);
-    if (!file.exists()) {
-        return {};  // also a dangling link: written through it
+    // Nothing there yet, also behind a dangling link (the save creates its target).
+    if (!file.exists() || !QFileInfo::exists(finalFileOf(path))) {
+        return {};
     }
     if (!file.open(QIODevice::ReadOnly)) {
         return path + QStringLiteral(": ") + file.errorString();
