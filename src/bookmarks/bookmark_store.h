@@ -16,12 +16,22 @@ inline constexpr const char* kSaveFailedText = "URLを保存できませんで�
 std::string titleKey(std::size_t index);
 std::string urlKey(std::size_t index);
 
-// Fills every element from the store; a key that is not stored gives the default.
-void LoadUrlFromReg(BookmarkTable& table, runtime::SettingsStore& store);
+// Fills every element from the store; a key that is not stored gives the default. `stored`
+// remembers what was read, so that a save can tell this copy's changes from another's.
+void LoadUrlFromReg(BookmarkTable& table, BookmarkTable& stored, runtime::SettingsStore& store);
 
-// Writes all ten values as one commit, so the store always holds one complete table. When that
-// fails, one stop message under the given title says so; the table in memory is left as it is.
-bool saveBookmarks(const BookmarkTable& table, runtime::SettingsStore& store,
-                   runtime::MessageBox& messageBox, const std::string& errorTitle);
+enum class SaveResult {
+    Failed,
+    Saved,
+    // Saved, and rows another copy wrote meanwhile came into the table: the menu is behind.
+    TookOtherRows,
+};
+
+// Writes all ten values as one commit, so the store always holds one complete table: the rows
+// this copy changed since `stored`, over what the store holds now for the others. On success
+// the table and `stored` become what was written. When it fails, one stop message under the
+// given title says so, with the store's reason as its details; the table is left as it is.
+SaveResult saveBookmarks(BookmarkTable& table, BookmarkTable& stored, runtime::SettingsStore& store,
+                         runtime::MessageBox& messageBox, const std::string& errorTitle);
 
 }  // namespace quorvel::bookmarks

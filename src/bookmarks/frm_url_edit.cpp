@@ -40,7 +40,11 @@ void frmUrlEdit::cmdOK_Click() {
         module_.Form1->SetUrlMenu();
     }
     // Saved now as well as at exit, so that a crash or a killed session loses no confirmed edit.
-    saveBookmarks(module_, runtime().settings, runtime().messageBox, kEditSaveErrorTitle);
+    if (saveBookmarks(module_, module_.StoredUrls, runtime().settings, runtime().messageBox,
+                      kEditSaveErrorTitle) == SaveResult::TookOtherRows &&
+        module_.Form1) {
+        module_.Form1->SetUrlMenu();
+    }
     unload();
     module_.frmUrlEdit.reset();
 }

@@ -69,12 +69,15 @@ bool Form1::FileExists() const {
 }
 
 void Form1::SaveUrlToReg() {
-    bookmarks::saveBookmarks(module_, runtime().settings, runtime().messageBox,
-                             kQuitSaveErrorTitle);
+    if (bookmarks::saveBookmarks(module_, module_.StoredUrls, runtime().settings,
+                                 runtime().messageBox,
+                                 kQuitSaveErrorTitle) == bookmarks::SaveResult::TookOtherRows) {
+        SetUrlMenu();
+    }
 }
 
 void Form1::LoadUrlFromReg() {
-    bookmarks::LoadUrlFromReg(module_, runtime().settings);
+    bookmarks::LoadUrlFromReg(module_, module_.StoredUrls, runtime().settings);
 }
 
 }  // namespace quorvel::tray

@@ -77,6 +77,7 @@ TEST_F(UrlEditorTest, AFailedSaveAtOkSaysSoButTheTableAndMenuTakeTheEditsAndExit
     ASSERT_EQ(fake.messages.size(), 1u);
     EXPECT_EQ(fake.messages[0].title, "Quorvel エラー");
     EXPECT_EQ(fake.messages[0].text, "URLを保存できませんでした。");
+    EXPECT_EQ(fake.messages[0].details, fake.storeFailure);
     EXPECT_EQ(fake.menuCaption(3), "四");
     EXPECT_EQ(module().UrlAddress[3], "https://four.example/");
 
@@ -84,6 +85,26 @@ TEST_F(UrlEditorTest, AFailedSaveAtOkSaysSoButTheTableAndMenuTakeTheEditsAndExit
     fake.chooseFromTrayMenu("QuitMe");
     EXPECT_EQ(stored("url3"), "https://four.example/");
     EXPECT_EQ(fake.messages.size(), 1u);
+}
+
+TEST_F(UrlEditorTest, OkKeepsRowsAnotherCopySavedMeanwhileAndTheMenuShowsThem) {
+    start();
+    auto* editor = openEditor();
+    seed("Title url2", "other copy's");  // confirmed in another copy while this editor is open
+    seed("url2", "https://other.example/");
+    typeRow(*editor, 0, "mine", "https://mine.example/");
+    fake.click(*editor, "cmdOK");
+
+    EXPECT_TRUE(fake.messages.empty());
+    EXPECT_EQ(stored("Title url0"), "mine");
+    EXPECT_EQ(stored("Title url2"), "other copy's");
+    EXPECT_EQ(stored("url2"), "https://other.example/");
+    EXPECT_EQ(module().UrlAddress[2], "https://other.example/");
+    EXPECT_EQ(fake.menuCaption(0), "mine");
+    EXPECT_EQ(fake.menuCaption(2), "other copy's");
+
+    fake.chooseFromTrayMenu("QuitMe");
+    EXPECT_EQ(stored("Title url2"), "other copy's");
 }
 
 TEST_F(UrlEditorTest, CancelAndTheCloseCommandTakeNothingAndTheNextOpeningShowsTheTable) {

@@ -1,6 +1,7 @@
 #!/bin/bash
 # No confirmed bookmark is lost on any exit path. Each run confirms an edit in the editor (OK),
-# then the store is overwritten with stale values, and the program ends by 終了, SIGTERM,
+# then the store file is removed (a save writes the rows it did not change as the store holds
+# them, so an overwrite would count as another copy's edit), and the program ends by 終了, SIGTERM,
 # SIGINT or SIGHUP (the exit save must write the confirmed table again), or by SIGKILL or a
 # crash (SIGSEGV) right after OK (the OK save must already hold it). A cancelled edit never
 # reaches the store. Usage: 01_exit_paths.sh [PROGRAM]
@@ -42,8 +43,8 @@ for path in quit TERM INT HUP KILL SEGV; do
 
     case $path in
         quit | TERM | INT | HUP)
-            # Stale values on disk: only the exit save can bring the confirmed table back.
-            e2e_seed_store "${stale[@]}"
+            # Nothing on disk: only the exit save can bring the confirmed table back.
+            rm -f "$E2E_STORE"
             if [[ $path == quit ]]; then
                 e2e_open_menu
                 e2e_menu_choose Up Return

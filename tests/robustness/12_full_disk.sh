@@ -50,6 +50,8 @@ full_case() { # NAME KB_FREE
     fi
     e2e_fault_box_ok "Quorvel エラー"
     e2e_fault_wait_editor_gone
+    grep -q "quorvel: Quorvel エラー: $config/Quorvel.ini.*: No space left on device" "$E2E_PROGRAM_LOG" ||
+        { failed "$case: stderr does not name the file and the reason: $(tr '\n' ' ' <"$E2E_PROGRAM_LOG")"; return; }
     cmp -s "$E2E_TMP/before.ini" "$E2E_STORE" || { failed "$case: the store changed although the save failed"; return; }
     [[ -z $(leftovers) ]] || { failed "$case: files left beside the store: $(leftovers)"; return; }
     table[5]="http://quorvel.example/$case"

@@ -196,9 +196,10 @@ void FakeRuntime::remove(const runtime::NotifyIconData& record) {
     }
 }
 
-void FakeRuntime::show(const std::string& text, int style, const std::string& title) {
+void FakeRuntime::show(const std::string& text, int style, const std::string& title,
+                       const std::string& details) {
     log.push_back("messagebox " + title);
-    messages.push_back({text, style, title});
+    messages.push_back({text, style, title, details});
 }
 
 std::string FakeRuntime::get(const std::string& application, const std::string& section,
@@ -208,21 +209,29 @@ std::string FakeRuntime::get(const std::string& application, const std::string& 
     return found == store.end() ? fallback : found->second;
 }
 
-bool FakeRuntime::save(const std::string& application, const std::string& section,
-                       const runtime::SettingsEntries& entries) {
+runtime::SaveOutcome FakeRuntime::save(const std::string& application, const std::string& section,
+                                       const runtime::SettingsEntries& entries,
+                                       const std::vector<std::string>& changed) {
     std::string keys;
     for (const auto& [key, value] : entries) {
         keys += (keys.empty() ? "" : ",") + key;
     }
+    lastSaveChanged = changed;
     if (!storeWritable) {
         log.push_back("store.save failed");
-        return false;
+        return {false, storeFailure, {}};
     }
     log.push_back("store.save " + keys);
+    runtime::SaveOutcome outcome{true, {}, {}};
     for (const auto& [key, value] : entries) {
-        store[storeKey(application, section, key)] = value;
+        const std::string name = storeKey(application, section, key);
+        const bool held = store.count(name) != 0;
+        if (!held || std::find(changed.begin(), changed.end(), key) != changed.end()) {
+            store[name] = value;
+        }
+        outcome.stored.emplace_back(key, store[name]);
     }
-    return true;
+    return outcome;
 }
 
 void FakeRuntime::open(const std::string& target) {

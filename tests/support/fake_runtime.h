@@ -27,6 +27,7 @@ class FakeRuntime final : private runtime::EventLoop,
         std::string text;
         int style;
         std::string title;
+        std::string details;
     };
     struct Window;
 
@@ -48,6 +49,8 @@ class FakeRuntime final : private runtime::EventLoop,
     // --- the world the program sees ---
     std::map<std::string, std::string> store;  // "application/section/key" -> value
     bool storeWritable = true;
+    std::string storeFailure = "Quorvel.ini: No space left on device";  // reason of a failed save
+    std::vector<std::string> lastSaveChanged;  // the keys the last save said it changed
     std::string applicationFolder_ = "/opt/Quorvel";
     std::optional<std::string> userName_ = "taro";
     int twipsPerPixel = 15;
@@ -96,12 +99,14 @@ class FakeRuntime final : private runtime::EventLoop,
     void add(const runtime::NotifyIconData& record, runtime::PopupMenu& menu) override;
     void remove(const runtime::NotifyIconData& record) override;
     // MessageBox
-    void show(const std::string& text, int style, const std::string& title) override;
+    void show(const std::string& text, int style, const std::string& title,
+              const std::string& details) override;
     // SettingsStore
     std::string get(const std::string& application, const std::string& section,
                     const std::string& key, const std::string& fallback) override;
-    bool save(const std::string& application, const std::string& section,
-              const runtime::SettingsEntries& entries) override;
+    runtime::SaveOutcome save(const std::string& application, const std::string& section,
+                              const runtime::SettingsEntries& entries,
+                              const std::vector<std::string>& changed) override;
     // Shell
     void open(const std::string& target) override;
     // SystemInfo

@@ -22,6 +22,20 @@ std::vector<std::string> keys() {
     return result;
 }
 
+// A save of entries that all count as this copy's changes.
+SaveOutcome saveAll(Win32SettingsStore&& store, const std::string& application,
+                    const SettingsEntries& entries) {
+    std::vector<std::string> changed;
+    for (const auto& [key, value] : entries) {
+        changed.push_back(key);
+    }
+    return store.save(application, kSection, entries, changed);
+}
+SaveOutcome saveAll(Win32SettingsStore& store, const std::string& application,
+                    const SettingsEntries& entries) {
+    return saveAll(std::move(store), application, entries);
+}
+
 SettingsEntries table(const std::string& tag) {
     SettingsEntries entries;
     for (const auto& key : keys()) {
@@ -143,7 +157,7 @@ TEST_F(Win32SettingsStoreTest, AbsentKeysGiveTheFallbackAndSavedOnesComeBack) {
     Win32SettingsStore store;
     EXPECT_EQ(store.get(application, kSection, "url0", "fallback"), "fallback");
     const SettingsEntries entries = table("first");
-    ASSERT_TRUE(store.save(application, kSection, entries));
+    ASSERT_TRUE(saveAll(store, application, entries));
     for (const auto& [key, value] : entries) {
         EXPECT_EQ(store.get(application, kSection, key, "fallback"), value);
     }
@@ -165,9 +179,9 @@ TEST_F(Win32SettingsStoreTest, AbsentKeysGiveTheFallbackAndSavedOnesComeBack) {
 
 TEST_F(Win32SettingsStoreTest, ASaveKeepsTheSectionsOtherValuesAndReplacesItsOwn) {
     Win32SettingsStore store;
-    ASSERT_TRUE(store.save(application, kSection, table("old")));
+    ASSERT_TRUE(saveAll(store, application, table("old")));
     putOther(L"他人の値");
-    ASSERT_TRUE(store.save(application, kSection, table("new")));
+    ASSERT_TRUE(saveAll(store, application, table("new")));
     EXPECT_EQ(read(), expected(table("new"), "他人の値"));
     EXPECT_EQ(valueNames(sectionPath()).size(), 11u);
 }
@@ -177,7 +191,7 @@ TEST_F(Win32SettingsStoreTest, LongAndAwkwardValuesSurviveWhole) {
     const std::string huge(70000, 'u');
     const std::string awkward = "  前後に空白 \"quoted\" \\back %PATH% ; # =  ";
     ASSERT_TRUE(
-        store.save(application, kSection, {{"url0", huge}, {"Title url0", awkward}, {"url1", ""}}));
+        saveAll(store, application, {{"url0", huge}, {"Title url0", awkward}, {"url1", ""}}));
     EXPECT_EQ(store.get(application, kSection, "url0", "x"), huge);
     EXPECT_EQ(store.get(application, kSection, "Title url0", "x"), awkward);
     EXPECT_EQ(store.get(application, kSection, "url1", "x"), "");
@@ -191,10 +205,11 @@ TEST_F(Win32SettingsStoreTest, AFailedSaveLeavesTheOldTableOrCommitsTheNewOneWho
     for (int change = 1;; ++change) {
         ASSERT_LT(change, 200) << "the save never ran out of changes";
         removeApplication();
-        ASSERT_TRUE(Win32SettingsStore().save(application, kSection, table("old")));
+        ASSERT_TRUE(saveAll(Win32SettingsStore(), application, table("old")));
         putOther(L"kept");
         FailingChanges faults(change, false);
-        const bool saved = Win32SettingsStore(faults).save(application, kSection, table("new"));
+        const bool saved =
+            static_cast<bool>(saveAll(Win32SettingsStore(faults), application, table("new")));
         if (!faults.hit()) {
             EXPECT_TRUE(saved);
             EXPECT_EQ(read(), expected(table("new"), "kept"));
@@ -205,7 +220,7 @@ TEST_F(Win32SettingsStoreTest, AFailedSaveLeavesTheOldTableOrCommitsTheNewOneWho
         failures += saved ? 0 : 1;
         committedDespiteFailure += saved ? 1 : 0;
         // The next save works and cleans up.
-        ASSERT_TRUE(Win32SettingsStore().save(application, kSection, table("next")));
+        ASSERT_TRUE(saveAll(Win32SettingsStore(), application, table("next")));
         EXPECT_EQ(read(), expected(table("next"), "kept"));
         EXPECT_FALSE(keyExists(sectionPath(std::string(kSection) + ".saving")));
     }
@@ -221,10 +236,10 @@ TEST_F(Win32SettingsStoreTest, ASaveCutShortAnywhereLeavesOneWholeTable) {
     for (int change = 1;; ++change) {
         ASSERT_LT(change, 200) << "the save never ran out of changes";
         removeApplication();
-        ASSERT_TRUE(Win32SettingsStore().save(application, kSection, table("old")));
+        ASSERT_TRUE(saveAll(Win32SettingsStore(), application, table("old")));
         putOther(L"kept");
         FailingChanges dying(change, true);
-        Win32SettingsStore(dying).save(application, kSection, table("new"));
+        saveAll(Win32SettingsStore(dying), application, table("new"));
         if (!dying.hit()) {
             break;
         }
@@ -233,7 +248,7 @@ TEST_F(Win32SettingsStoreTest, ASaveCutShortAnywhereLeavesOneWholeTable) {
         const bool isNew = seen == expected(table("new"), "kept");
         EXPECT_TRUE(isNew || seen == expected(table("old"), "kept"));
         (isNew ? completed : old) += 1;
-        ASSERT_TRUE(Win32SettingsStore().save(application, kSection, {{"url0", "after"}}));
+        ASSERT_TRUE(saveAll(Win32SettingsStore(), application, {{"url0", "after"}}));
         auto after = expected(table(isNew ? "new" : "old"), "kept");
         after["url0"] = "after";
         EXPECT_EQ(read(), after);
@@ -244,11 +259,26 @@ TEST_F(Win32SettingsStoreTest, ASaveCutShortAnywhereLeavesOneWholeTable) {
 }
 
 TEST_F(Win32SettingsStoreTest, AValueOfAnotherTypeReadsAsAbsent) {
-    ASSERT_TRUE(Win32SettingsStore().save(application, kSection, table("t")));
+    ASSERT_TRUE(saveAll(Win32SettingsStore(), application, table("t")));
     const DWORD number = 7;
     RegSetKeyValueW(HKEY_CURRENT_USER, sectionPath().c_str(), L"url2", REG_DWORD, &number,
                     sizeof(number));
     EXPECT_EQ(Win32SettingsStore().get(application, kSection, "url2", "fallback"), "fallback");
+}
+
+TEST_F(Win32SettingsStoreTest, ASaveKeepsAnotherCopysValuesForKeysItDidNotChange) {
+    ASSERT_TRUE(saveAll(Win32SettingsStore(), application, table("a")));
+    const SaveOutcome outcome =
+        Win32SettingsStore().save(application, kSection, table("b"), {"url1", "Title url1"});
+    ASSERT_TRUE(outcome) << outcome.failure;
+    SettingsEntries merged = table("a");
+    for (auto& [key, value] : merged) {
+        if (key == "url1" || key == "Title url1") {
+            value = "b " + key + " 作者HP";
+        }
+    }
+    EXPECT_EQ(outcome.stored, merged);
+    EXPECT_EQ(read(), expected(merged, "<absent>"));
 }
 
 }  // namespace

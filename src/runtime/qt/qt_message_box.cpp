@@ -28,12 +28,20 @@ QMessageBox::Icon iconForStyle(int style) {
 
 }  // namespace
 
-void QtMessageBox::show(const std::string& text, int style, const std::string& title) {
+void QtMessageBox::show(const std::string& text, int style, const std::string& title,
+                        const std::string& details) {
+    if (!details.empty()) {
+        std::fprintf(stderr, "quorvel: %s: %s\n", title.c_str(), details.c_str());
+    }
     if (ending_) {
         std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
         return;
     }
     QMessageBox box(iconForStyle(style), toQt(title), toQt(text), QMessageBox::Ok);
+    if (!details.empty()) {
+        // Under the text, smaller: the box keeps its one OK button.
+        box.setInformativeText(toQt(details));
+    }
     box.setWindowIcon(programWindowIcon());
     box.setObjectName(QStringLiteral("QuorvelMessage"));
     box.exec();

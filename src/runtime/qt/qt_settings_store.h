@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QSettings>
 #include <QString>
 #include <memory>
@@ -9,27 +10,23 @@
 namespace quorvel::runtime::qt {
 
 // QSettings in INI format, user scope, organisation "Quorvel": one file per application, one
-// group per section. A save goes through QSettings' lock file, temporary file and rename, and is
-// read back before it counts.
+// group per section. A save takes QSettings' lock file (never waiting long), merges this
+// copy's changes into the file as it is now, and replaces the file by a new one written
+// whole, synced, renamed into place, then the folder synced. The file and a folder it makes
+// are its owner's only.
 class QtSettingsStore final : public SettingsStore {
   public:
     std::string get(const std::string& application, const std::string& section,
                     const std::string& key, const std::string& fallback) override;
-    bool save(const std::string& application, const std::string& section,
-              const SettingsEntries& entries) override;
+    SaveOutcome save(const std::string& application, const std::string& section,
+                     const SettingsEntries& entries,
+                     const std::vector<std::string>& changed) override;
 
   private:
     // Before the first write of a run: a file that a rewrite would not keep whole (hand-edited,
-    // damaged) is first copied aside, so nothing of it is lost unseen. False when that copy
+    // damaged) is first copied aside, so nothing of it is lost unseen. Empty, or why that copy
     // could not be made.
-    bool keepDamagedFile(const QString& path);
-    // The file as it was, until the new one has been read back whole: a full disk can end a
-    // write short without QSettings noticing.
-    static QString previousOf(const QString& path);
-    static bool keepPrevious(const QString& path);
-    static void restorePrevious(const QString& path);
-    static bool readsBack(const QString& path, const QString& group,
-                          const SettingsEntries& entries);
+    QString keepDamagedFile(const QString& path, const QByteArray& content);
 
     // One reader for all gets, so that a load sees one version of the file, not a mix of two.
     std::unique_ptr<QSettings> reader_;

@@ -1,5 +1,6 @@
 #include "runtime/win32/win32_settings_store.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -125,6 +126,52 @@ std::optional<std::wstring> readString(HKEY table, const std::wstring& name) {
     return std::nullopt;
 }
 
+// One save at a time across the copies of the program in this session.
+class SaveMutex {
+  public:
+    explicit SaveMutex(const std::string& application)
+        : mutex_(CreateMutexW(nullptr, FALSE,
+                              (L"Local\\Quorvel.store." + widen(application)).c_str())) {
+        if (mutex_ != nullptr) {
+            // Abandoned: its holder died; the staging scheme copes with what it left.
+            const DWORD waited = WaitForSingleObject(mutex_, kWaitMs);
+            held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+        }
+    }
+    ~SaveMutex() {
+        if (held_) {
+            ReleaseMutex(mutex_);
+        }
+        if (mutex_ != nullptr) {
+            CloseHandle(mutex_);
+        }
+    }
+    SaveMutex(const SaveMutex&) = delete;
+    SaveMutex& operator=(const SaveMutex&) = delete;
+    bool held() const { return held_; }
+
+    // Never longer than this in the message loop for another copy's save.
+    static constexpr DWORD kWaitMs = 1800;
+
+  private:
+    HANDLE mutex_;
+    bool held_ = false;
+};
+
+std::string systemReason(DWORD code) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring reason = length > 0 && text != nullptr ? std::wstring(text, length)
+                                                        : L"error " + std::to_wstring(code);
+    LocalFree(text);
+    while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r')) {
+        reason.pop_back();
+    }
+    return narrow(reason);
+}
+
 }  // namespace
 
 std::string Win32SettingsStore::get(const std::string& application, const std::string& section,
@@ -150,14 +197,39 @@ std::string Win32SettingsStore::get(const std::string& application, const std::s
     return value ? narrow(*value) : fallback;
 }
 
-bool Win32SettingsStore::save(const std::string& application, const std::string& section,
-                              const SettingsEntries& entries) {
+SaveOutcome Win32SettingsStore::save(const std::string& application, const std::string& section,
+                                     const SettingsEntries& entries,
+                                     const std::vector<std::string>& changed) {
+    const std::string where = "HKEY_CURRENT_USER\\Software\\" + application + "\\" + section;
+    const SaveMutex mutex(application);
+    if (!mutex.held()) {
+        return {false,
+                where + ": another copy of the program has been saving for more than " +
+                    std::to_string(SaveMutex::kWaitMs) + " ms",
+                {}};
+    }
+    SettingsEntries stored;
+    SetLastError(ERROR_SUCCESS);
+    if (!write(application, section, entries, changed, stored)) {
+        const DWORD code = GetLastError();
+        return {false,
+                where + ": " + (code != ERROR_SUCCESS ? systemReason(code) : "cannot be written"),
+                {}};
+    }
+    return {true, {}, std::move(stored)};
+}
+
+bool Win32SettingsStore::write(const std::string& application, const std::string& section,
+                               const SettingsEntries& entries,
+                               const std::vector<std::string>& changed, SettingsEntries& stored) {
     const std::wstring sectionName = widen(section);
     const std::wstring staging = stagingName(sectionName);
 
     HKEY raw = nullptr;
-    if (changes_.createKey(HKEY_CURRENT_USER, applicationPath(application).c_str(),
-                           KEY_READ | KEY_WRITE, &raw) != ERROR_SUCCESS) {
+    if (const LSTATUS status = changes_.createKey(
+            HKEY_CURRENT_USER, applicationPath(application).c_str(), KEY_READ | KEY_WRITE, &raw);
+        status != ERROR_SUCCESS) {
+        SetLastError(static_cast<DWORD>(status));
         return false;
     }
     const Key app(raw);
@@ -172,7 +244,9 @@ bool Win32SettingsStore::save(const std::string& application, const std::string&
     }
 
     const auto abandon = [&] {
+        const DWORD reason = GetLastError();
         changes_.deleteTree(app.get(), staging.c_str());
+        SetLastError(reason);
         return false;
     };
     raw = nullptr;
@@ -180,8 +254,9 @@ bool Win32SettingsStore::save(const std::string& application, const std::string&
         return abandon();
     }
     const Key stage(raw);
+    const Key current = openKey(app.get(), sectionName, KEY_READ);
     // The section's other values come along, so that the table stays whole.
-    if (const Key current = openKey(app.get(), sectionName, KEY_READ)) {
+    if (current) {
         const auto values = readValues(current.get());
         if (!values) {
             return abandon();
@@ -194,13 +269,23 @@ bool Win32SettingsStore::save(const std::string& application, const std::string&
         }
     }
     for (const auto& [name, text] : entries) {
+        // Another copy's value, for a key this copy has not changed, stays (it came along).
+        if (std::find(changed.begin(), changed.end(), name) == changed.end() && current) {
+            if (const auto held = readString(current.get(), widen(name))) {
+                stored.emplace_back(name, narrow(*held));
+                continue;
+            }
+        }
         const std::wstring wide = widen(text);
-        if (changes_.setValue(stage.get(), widen(name).c_str(), REG_SZ,
-                              reinterpret_cast<const BYTE*>(wide.c_str()),
-                              static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))) !=
-            ERROR_SUCCESS) {
+        if (const LSTATUS status =
+                changes_.setValue(stage.get(), widen(name).c_str(), REG_SZ,
+                                  reinterpret_cast<const BYTE*>(wide.c_str()),
+                                  static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
+            status != ERROR_SUCCESS) {
+            SetLastError(static_cast<DWORD>(status));
             return abandon();
         }
+        stored.emplace_back(name, text);
     }
     // On disk before the flag that makes it the table.
     RegFlushKey(stage.get());

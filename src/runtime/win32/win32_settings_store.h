@@ -3,6 +3,7 @@
 #include "runtime/win32/win32_api.h"
 
 #include <string>
+#include <vector>
 
 #include "runtime/settings_store.h"
 #include "runtime/win32/win32_registry_changes.h"
@@ -18,7 +19,8 @@ namespace quorvel::runtime::win32 {
 // set, so they see the old table before the commit and the new one after. Then the staging
 // table is copied over the section and the flag and staging key are removed. A save that
 // fails before the commit leaves the section as it was; a crash after it leaves a committed
-// table that the next save finishes copying.
+// table that the next save finishes copying. Saves of all copies run one at a time under a
+// named mutex, so that each one merges its changes into the table the last one left.
 class Win32SettingsStore final : public SettingsStore {
   public:
     Win32SettingsStore() : Win32SettingsStore(RegistryChanges::system()) {}
@@ -26,13 +28,17 @@ class Win32SettingsStore final : public SettingsStore {
 
     std::string get(const std::string& application, const std::string& section,
                     const std::string& key, const std::string& fallback) override;
-    bool save(const std::string& application, const std::string& section,
-              const SettingsEntries& entries) override;
+    SaveOutcome save(const std::string& application, const std::string& section,
+                     const SettingsEntries& entries,
+                     const std::vector<std::string>& changed) override;
 
     static constexpr const wchar_t* kStagingSuffix = L".saving";
 
   private:
     bool finishCommitted(HKEY application, const std::wstring& section);
+    bool write(const std::string& application, const std::string& section,
+               const SettingsEntries& entries, const std::vector<std::string>& changed,
+               SettingsEntries& stored);
 
     RegistryChanges& changes_;
 };

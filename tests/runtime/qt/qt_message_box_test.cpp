@@ -40,6 +40,26 @@ TEST(QtMessageBox, AStopBoxWithOneOkWaitsForTheUser) {
     EXPECT_EQ(buttons, 1);
 }
 
+TEST(QtMessageBox, DetailsGoUnderTheTextWhichStaysAsItIs) {
+    QtMessageBox messages;
+    QString text, informative;
+    int buttons = 0;
+    QTimer::singleShot(0, [&] {
+        QMessageBox* box = openBox();
+        ASSERT_NE(box, nullptr);
+        text = box->text();
+        informative = box->informativeText();
+        buttons = static_cast<int>(box->buttons().size());
+        box->button(QMessageBox::Ok)->click();
+    });
+    messages.show("URLを保存できませんでした。", 16, "Quorvel エラー",
+                  "/home/taro/.config/Quorvel/Quorvel.ini: No space left on device");
+    EXPECT_EQ(text, QStringLiteral("URLを保存できませんでした。"));
+    EXPECT_EQ(informative,
+              QStringLiteral("/home/taro/.config/Quorvel/Quorvel.ini: No space left on device"));
+    EXPECT_EQ(buttons, 1);
+}
+
 TEST(QtMessageBox, TheEndOfTheSessionClosesAnOpenBoxAndShowsNoMore) {
     QtMessageBox messages;
     QTimer::singleShot(0, [&] { messages.endOfSession(); });
