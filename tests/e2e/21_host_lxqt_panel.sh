@@ -12,26 +12,6 @@ hosts_wait_watcher lxqt-panel
 shot() { e2e_screenshot "$1" 0 0 1024 32; }
 shot panel-before
 
-title0='ブック "一"; 1+1=2'
-url0="https://example.test/a b?q=1&r='2'#;frag"
-d_title=$E2E_DEFAULT_TITLE d_url=$E2E_DEFAULT_URL
-e2e_seed_store "$title0" "$url0" "$d_title" "$d_url" "$d_title" "$d_url" "$d_title" "$d_url" \
-    "$d_title" "$d_url"
-e2e_folder_program_dir "$E2E_TMP/programs/Quorvel"
-
-e2e_start_program --exe "$E2E_FOLDER_EXE"
-hosts_wait_item
-hosts_expect_item_tip Quorvel
-hosts_expect_menu "$title0" "$d_title" "$d_title" "$d_title" "$d_title" - URL編集 ヘルプ - 終了
-hosts_wait_icon_drawn shot panel-item panel-before 1024 32
-hosts_menu_click "$title0"
-e2e_wait_opener_calls 1
-e2e_expect_opener_call 1 "$url0"
-hosts_activate
-e2e_wait_opener_calls 2
-e2e_expect_opener_call 2 "$E2E_FOLDER_PATH"
-hosts_menu_click 終了
-e2e_expect_exit_status 0
-hosts_wait_item_gone
-e2e_wait_no_windows
+hosts_x_item_up shot
+hosts_x_item_commands
 e2e_pass

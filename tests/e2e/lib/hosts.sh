@@ -319,3 +319,35 @@ hosts_wait_icon_drawn() {
         e2e_fail "expected the icon to add colours to the panel (${4}x$5 strip): $HOSTS_BEFORE colours before, $HOSTS_AFTER now"
     e2e_log "panel strip: $HOSTS_BEFORE colours before the program, $HOSTS_AFTER with its icon"
 }
+
+# The steps every X host's StatusNotifier run shares. hosts_x_item_up SHOT: seeds a tricky first
+# bookmark (HOSTS_TITLE0, HOSTS_URL0) beside the defaults, starts the program from a private
+# program folder, and checks the item, its tip, its menu and that the host draws it; SHOT takes
+# a screenshot of the panel by name (panel-before must exist).
+HOSTS_TITLE0='ブック "一"; 1+1=2'
+HOSTS_URL0="https://example.test/a b?q=1&r='2'#;frag"
+hosts_x_item_up() {
+    local shot=$1 t=$E2E_DEFAULT_TITLE u=$E2E_DEFAULT_URL
+    e2e_seed_store "$HOSTS_TITLE0" "$HOSTS_URL0" "$t" "$u" "$t" "$u" "$t" "$u" "$t" "$u"
+    e2e_folder_program_dir "$E2E_TMP/programs/Quorvel"
+    e2e_start_program --exe "$E2E_FOLDER_EXE"
+    hosts_wait_item
+    hosts_expect_item_tip Quorvel
+    hosts_expect_menu "$HOSTS_TITLE0" "$t" "$t" "$t" "$t" - URL編集 ヘルプ - 終了
+    hosts_wait_icon_drawn "$shot" panel-item panel-before 1024 32
+}
+
+# Then: the first bookmark reaches the opener once, Activate opens the private folder, 終了
+# exits 0 and takes the item away.
+hosts_x_item_commands() {
+    hosts_menu_click "$HOSTS_TITLE0"
+    e2e_wait_opener_calls 1
+    e2e_expect_opener_call 1 "$HOSTS_URL0"
+    hosts_activate
+    e2e_wait_opener_calls 2
+    e2e_expect_opener_call 2 "$E2E_FOLDER_PATH"
+    hosts_menu_click 終了
+    e2e_expect_exit_status 0
+    hosts_wait_item_gone
+    e2e_wait_no_windows
+}
