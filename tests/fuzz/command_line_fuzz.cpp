@@ -3,17 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "program/command_line.h"
-
-namespace {
-
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-}  // namespace
 
 // Input: the arguments, separated by NUL bytes (as in /proc/PID/cmdline).
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -7,19 +7,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz_check.h"
 #include "runtime/qt/i3_ipc.h"
 
 using namespace quorvel::runtime::qt;
-
-namespace {
-
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-}  // namespace
 
 // Input: title length (mod 32), the title, then a GET_TREE payload, or (first byte odd) a whole
 // reply with its header; the same bytes are also taken as a RUN_COMMAND reply.

@@ -4,18 +4,9 @@
 #include <cstring>
 #include <limits>
 
+#include "fuzz_check.h"
 #include "runtime/form.h"
 #include "tray/mouse_message_decoding.h"
-
-namespace {
-
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-}  // namespace
 
 // Input: float X, int16 scale mode, int32 twips per pixel, in native byte order.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fuzz_check.h"
 #include "runtime/qt/x11_property_decoding.h"
 
 using namespace quorvel::runtime::qt;
@@ -10,12 +11,6 @@ namespace {
 
 constexpr TextAtoms kAtoms{300, 301};
 constexpr std::uint32_t kTypes[] = {kAtoms.utf8String, kAtoms.compoundText, kStringAtom, 33, 0};
-
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 }  // namespace
 
