@@ -27,8 +27,9 @@ bus=$DBUS_SESSION_BUS_ADDRESS
 DBUS_SESSION_BUS_ADDRESS=disabled:
 e2e_start_program --exe "$E2E_FOLDER_EXE"
 DBUS_SESSION_BUS_ADDRESS=$bus
-e2e_wait_docked
-e2e__painted "$E2E_ICON_X" "$E2E_ICON_Y" "$E2E_ICON_W" "$E2E_ICON_H" ||
+# The panel may still move or resize the icon just after it docks: read its place again.
+icon_drawn() { e2e_wait_docked && e2e__painted "$E2E_ICON_X" "$E2E_ICON_Y" "$E2E_ICON_W" "$E2E_ICON_H"; }
+e2e_poll "$E2E_TIMEOUT_MS" icon_drawn ||
     e2e_fail "the docked icon is not drawn: $(e2e_colours "$E2E_ICON_X" "$E2E_ICON_Y" "$E2E_ICON_W" "$E2E_ICON_H") colours"
 shot panel-xembed
 hosts_items
