@@ -3,12 +3,13 @@
 #include <QDBusMessage>
 #include <QDBusVariant>
 
+#include "runtime/qt/dbus_properties.h"
+
 namespace quorvel::runtime::qt {
 
 namespace {
 
 const QString kInterface = QStringLiteral("com.canonical.dbusmenu");
-const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
 
 QVariantMap menuProperties() {
     return {{QStringLiteral("Version"), 3u},
@@ -165,16 +166,7 @@ bool DBusMenuExporter::handleMessage(const QDBusMessage& message,
                                      const QDBusConnection& connection) {
     const QString member = message.member();
     const QVariantList arguments = message.arguments();
-    if (message.interface() == kProperties) {
-        const QVariantMap all = menuProperties();
-        if (member == QLatin1String("GetAll")) {
-            connection.send(message.createReply(all));
-        } else if (member == QLatin1String("Get") && all.contains(arguments.value(1).toString())) {
-            connection.send(message.createReply(
-                QVariant::fromValue(QDBusVariant(all.value(arguments.value(1).toString())))));
-        } else {
-            connection.send(message.createErrorReply(QDBusError::InvalidArgs, member));
-        }
+    if (answerPropertiesCall(message, connection, menuProperties())) {
         return true;
     }
     if (!menu_) {

@@ -10,6 +10,7 @@
 #include <QtEndian>
 
 #include "runtime/mouse_messages.h"
+#include "runtime/qt/dbus_properties.h"
 
 namespace quorvel::runtime::qt {
 
@@ -18,7 +19,6 @@ namespace {
 const QString kItemInterface = QStringLiteral("org.kde.StatusNotifierItem");
 const QString kItemPath = QStringLiteral("/StatusNotifierItem");
 const QString kMenuPath = QStringLiteral("/MenuBar");
-const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString kWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
 
 }  // namespace
@@ -143,17 +143,7 @@ QString StatusNotifierItem::introspect(const QString&) const {
 bool StatusNotifierItem::handleMessage(const QDBusMessage& message,
                                        const QDBusConnection& connection) {
     const QString member = message.member();
-    if (message.interface() == kProperties) {
-        const QVariantMap all = properties();
-        const QString name = message.arguments().value(1).toString();
-        if (member == QLatin1String("GetAll")) {
-            connection.send(message.createReply(all));
-        } else if (member == QLatin1String("Get") && all.contains(name)) {
-            connection.send(
-                message.createReply(QVariant::fromValue(QDBusVariant(all.value(name)))));
-        } else {
-            connection.send(message.createErrorReply(QDBusError::InvalidArgs, name));
-        }
+    if (answerPropertiesCall(message, connection, properties())) {
         return true;
     }
     if (member == QLatin1String("Activate")) {
