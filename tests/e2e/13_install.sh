@@ -5,6 +5,8 @@
 # launcher with Icon=quorvel, and the icon in hicolor at every size. Started
 # through the launcher link, the program finds its folder through the link:
 # ヘルプ opens lib/quorvel/Help/help.html, the private folder is made in lib/quorvel.
+# The manual page renders without a formatter warning, Japanese included, and
+# the software centres' metadata validates offline against the installed tree.
 # Usage: 13_install.sh [PROGRAM] [BUILD-DIR]
 source "$(dirname "$0")/lib.sh"
 e2e_init 13_install "${1:-}"
@@ -12,6 +14,8 @@ build=${2:-$E2E_REPO_DIR/build}
 [[ -f $build/cmake_install.cmake ]] || e2e_fail "no cmake_install.cmake in the build folder $build"
 command -v desktop-file-validate >/dev/null || e2e_fail "missing: desktop-file-validate (desktop-file-utils)"
 command -v cmake >/dev/null || e2e_fail "missing: cmake"
+command -v appstreamcli >/dev/null || e2e_fail "missing: appstreamcli (appstream)"
+command -v groff >/dev/null || e2e_fail "missing: groff (groff-base)"
 
 prefix="$E2E_TMP/install root"
 # cmake --install rewrites the build folder's install_manifest.txt, which is
@@ -33,6 +37,8 @@ expected=(
     "share/applications/quorvel.desktop f"
     "share/quorvel/autostart/quorvel.desktop f"
     "share/icons/hicolor/scalable/apps/quorvel.svg f"
+    "share/man/man1/quorvel.1 f"
+    "share/metainfo/example.quorvel.Quorvel.metainfo.xml f"
 )
 for s in "${sizes[@]}"; do expected+=("share/icons/hicolor/${s}x${s}/apps/quorvel.png f"); done
 e2e_expect_eq "files and links installed (path type)" "$(printf '%s\n' "${expected[@]}" | sort)" \
@@ -60,6 +66,13 @@ for entry in share/applications/quorvel.desktop share/quorvel/autostart/quorvel.
     exec_line=$(e2e_install_entry_value "$prefix/$entry" Exec)
     e2e_expect_eq "Exec in $entry" "\"$prefix/bin/quorvel\"" "$exec_line"
 done
+
+page=$(groff -man -Tutf8 -ww "$prefix/share/man/man1/quorvel.1" 2>"$E2E_TMP/groff.log") ||
+    e2e_fail "groff cannot format the manual page"
+[[ ! -s $E2E_TMP/groff.log ]] || e2e_fail "groff warns about the manual page: $(cat "$E2E_TMP/groff.log")"
+grep -q '「URL編集」' <<<"$page" || e2e_fail "the manual page lacks the menu's Japanese texts:"$'\n'"$page"
+out=$(appstreamcli validate-tree --no-net "$prefix" 2>&1) || e2e_fail "appstreamcli rejects the installed metadata:"$'\n'"$out"
+e2e_log "appstreamcli validate-tree: $out"
 
 # Started through the launcher link.
 e2e_start_x
