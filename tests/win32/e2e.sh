@@ -1,9 +1,11 @@
 #!/bin/bash
 # The native Windows program end to end under Wine, on the X display in DISPLAY (a window
 # manager and an XEmbed tray running there) with the prepared prefix in WINEPREFIX:
-#   e2e.sh BUILD_DIR OUTPUT_DIR XPROBE
-# BUILD_DIR is the cross build (Quorvel/quorvel.exe, tests/win32/quorvel_e2e_helper.exe);
-# screenshots, logs and measurements go to OUTPUT_DIR. scripts/test-win32 sets all this up.
+#   e2e.sh BUILD_DIR OUTPUT_DIR XPROBE PROGRAM_DIR
+# BUILD_DIR is the cross build (tests/win32/quorvel_e2e_helper.exe); PROGRAM_DIR the program
+# folder under test (quorvel.exe, Help/), the portable zip unpacked where the path holds a space
+# and Japanese; screenshots, logs and measurements go to OUTPUT_DIR. scripts/test-win32 sets all
+# this up.
 #
 # Covered: the executable's icon sizes, version resource and manifest; --version/--help/refusal;
 # the icon docks; the right press shows the menu in Japanese;
@@ -40,11 +42,11 @@ now_ms() { date +%s%3N; }
 
 # ------------------------------------------------------------------ the program and its world
 
-# A program folder with a space and Japanese in its name, reached through Wine's Z: drive.
-program_dir="$E2E_TMP/Program Files/クオーベル"
-mkdir -p "$program_dir"
-cp "$build/Quorvel/quorvel.exe" "$program_dir/"
-cp -r "$build/Quorvel/Help" "$program_dir/"
+# The program folder as given, reached through Wine's Z: drive; nothing beside the executable
+# and its help page is needed.
+program_dir=$(readlink -f "$4")
+[[ -f $program_dir/quorvel.exe && -f $program_dir/Help/help.html ]] ||
+    e2e_fail "no quorvel.exe with Help/help.html in $program_dir"
 program="$program_dir/quorvel.exe"
 E2E_PROGRAM=$program
 win_program_dir=$(winepath -w "$program_dir")
