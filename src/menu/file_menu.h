@@ -16,8 +16,6 @@ namespace quorvel::menu {
 // The tray's popup menu: five bookmarks, a separator, edit, help, a separator, quit.
 class FileMenu {
   public:
-    static constexpr std::size_t kItemCount = 10;
-
     FileMenu(Module1& module, runtime::Runtime& runtime);
 
     // Captions of the five bookmark items := the five titles, unchanged.

@@ -18,8 +18,6 @@ class Program {
     // the menu's quit. Further requests find nothing left to unload.
     void requestEnd(std::int16_t unloadMode);
 
-    Module1& module() { return module_; }
-
   private:
     runtime::Runtime& runtime_;
     Module1 module_;

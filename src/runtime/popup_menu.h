@@ -21,9 +21,7 @@ class PopupMenu {
   public:
     virtual ~PopupMenu() = default;
     virtual void setCaption(std::size_t item, const std::string& caption) = 0;
-    virtual std::string caption(std::size_t item) const = 0;
     virtual void setDescription(std::size_t item, const std::string& description) = 0;
-    virtual std::string description(std::size_t item) const = 0;
     // Shows the items at the mouse pointer and returns when the menu is dismissed; the chosen
     // item's handler has run by then.
     virtual void popup() = 0;

@@ -28,23 +28,26 @@ class PrivateFolderTest : public ProgramTest {
 
 TEST_F(PrivateFolderTest, StartUpNamesTheFolderAfterTheUserOrDefaultUser) {
     start();
-    EXPECT_EQ(form1Of(program).UserName, "taro");
-    EXPECT_EQ(form1Of(program).PrivateFolder, folder);
+    fake.pressIcon(513);
+    program.requestEnd(runtime::vbAppTaskManager);
+    EXPECT_THAT(logOf({"mkdir", "close-window"}),
+                ElementsAre("mkdir " + folder, "close-window taro"));
 
     FakeRuntime nameless;
     nameless.userName_.reset();
     nameless.applicationFolder_ = "/";
     Program other(nameless.runtime());
     other.start();
-    EXPECT_EQ(form1Of(other).UserName, "Default User");
-    EXPECT_EQ(form1Of(other).PrivateFolder, "/Default User");
+    nameless.pressIcon(513);
+    other.requestEnd(runtime::vbAppTaskManager);
+    EXPECT_THAT(nameless.opened, ElementsAre("/Default User"));
+    EXPECT_NE(std::find(nameless.log.begin(), nameless.log.end(), "close-window Default User"),
+              nameless.log.end());
 }
 
 TEST_F(PrivateFolderTest, TheFirstLeftPressCreatesTheFolderThenEveryPressOpensIt) {
     start();
-    EXPECT_FALSE(form1Of(program).FileExists());
     fake.pressIcon(513);
-    EXPECT_TRUE(form1Of(program).FileExists());
     fake.pressIcon(513);
     fake.pressIcon(515);  // the second press of a double click
     EXPECT_THAT(fake.log, ElementsAre("mkdir " + folder, "open " + folder, "open " + folder));
@@ -132,7 +135,6 @@ TEST_F(PrivateFolderTest, AFailureToCloseTheFolderWindowIsSilent) {
                   world.log.end());
         EXPECT_TRUE(world.messages.empty());
         EXPECT_TRUE(world.loopEnded);
-        EXPECT_EQ(run.module().Form1, nullptr);
     }
 }
 

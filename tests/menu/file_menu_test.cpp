@@ -18,12 +18,8 @@ TEST_F(FileMenuTest, TheMenuListsTheTitlesUnchangedThenTheCommands) {
     seed("Title url0", "&Mail");
     seed("Title url1", "   ");
     start();
-    std::vector<std::string> captions;
-    for (std::size_t i = 0; i < menu::FileMenu::kItemCount; ++i) {
-        captions.push_back(fake.menuCaption(i));
-    }
-    EXPECT_THAT(captions, ElementsAre("&Mail", "   ", "作者HP", "作者HP", "作者HP", "-", "URL編集",
-                                      "ヘルプ", "-", "終了"));
+    EXPECT_THAT(fake.menuCaptions(), ElementsAre("&Mail", "   ", "作者HP", "作者HP", "作者HP", "-",
+                                                 "URL編集", "ヘルプ", "-", "終了"));
 }
 
 TEST_F(FileMenuTest, EachBookmarkItemOpensItsOwnUrlExactlyAsStored) {
@@ -42,13 +38,9 @@ TEST_F(FileMenuTest, EachBookmarkItemOpensItsOwnUrlExactlyAsStored) {
 TEST_F(FileMenuTest, EachBookmarkItemCarriesItsUrlForScreenReadersAndFollowsTheEditor) {
     seed("url1", "https://two.example/");
     start();
-    std::vector<std::string> descriptions;
-    for (std::size_t i = 0; i < menu::FileMenu::kItemCount; ++i) {
-        descriptions.push_back(fake.menuDescription(i));
-    }
     const std::string first = bookmarks::DefaultUrl;
-    EXPECT_THAT(descriptions, ElementsAre(first, "https://two.example/", first, first, first, "",
-                                          "", "", "", ""));
+    EXPECT_THAT(fake.menuDescriptions(), ElementsAre(first, "https://two.example/", first, first,
+                                                     first, "", "", "", "", ""));
 
     fake.chooseFromTrayMenu("EditURL");
     auto* editor = fake.windowTitled(bookmarks::kUrlEditCaption);
@@ -63,7 +55,12 @@ TEST_F(FileMenuTest, EachBookmarkItemCarriesItsUrlForScreenReadersAndFollowsTheE
 
 TEST_F(FileMenuTest, BookmarksOpenWhatTheTableHoldsNow) {
     start();
-    module().UrlAddress[2] = "https://changed.example/";
+    fake.chooseFromTrayMenu("EditURL");
+    auto* editor = fake.windowTitled(bookmarks::kUrlEditCaption);
+    ASSERT_NE(editor, nullptr);
+    fake.type(*editor, "txtURL", 2, "https://changed.example/");
+    fake.click(*editor, "cmdOK");
+    seed("url2", "https://stored-later.example/");
     fake.chooseFromTrayMenu("Url3");
     EXPECT_THAT(fake.opened, ElementsAre("https://changed.example/"));
 }

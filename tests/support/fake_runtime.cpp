@@ -22,11 +22,10 @@ class FakeRuntime::Menu final : public runtime::PopupMenu {
         fake_.log.push_back("menu.caption " + std::to_string(item) + " " + caption);
         items_.at(item).caption = caption;
     }
-    std::string caption(std::size_t item) const override { return items_.at(item).caption; }
     void setDescription(std::size_t item, const std::string& description) override {
         items_.at(item).description = description;
     }
-    std::string description(std::size_t item) const override { return items_.at(item).description; }
+    const std::vector<runtime::MenuItem>& items() const { return items_; }
 
     void popup() override {
         fake_.log.push_back("menu.popup");
@@ -66,7 +65,7 @@ class FakeRuntime::NativeWindowImpl final : public runtime::NativeWindow {
     }
 
     runtime::WindowHandle handle() const override { return state_.handle; }
-    runtime::IconHandle icon() const override { return 7; }
+    runtime::IconHandle icon() const override { return kWindowIcon; }
     void setVisible(bool visible) override {
         fake_.log.push_back("window.visible " + state_.description.caption + " " +
                             (visible ? "1" : "0"));
@@ -115,12 +114,28 @@ void FakeRuntime::chooseFromHostMenu(const std::string& itemName) {
     trayMenu_->choose(itemName);
 }
 
+std::vector<std::string> FakeRuntime::menuCaptions() const {
+    std::vector<std::string> captions;
+    for (const auto& item : lastMenu_ ? lastMenu_->items() : std::vector<runtime::MenuItem>()) {
+        captions.push_back(item.caption);
+    }
+    return captions;
+}
+
+std::vector<std::string> FakeRuntime::menuDescriptions() const {
+    std::vector<std::string> descriptions;
+    for (const auto& item : lastMenu_ ? lastMenu_->items() : std::vector<runtime::MenuItem>()) {
+        descriptions.push_back(item.description);
+    }
+    return descriptions;
+}
+
 std::string FakeRuntime::menuCaption(std::size_t index) const {
-    return lastMenu_ ? lastMenu_->caption(index) : std::string();
+    return lastMenu_ ? lastMenu_->items().at(index).caption : std::string();
 }
 
 std::string FakeRuntime::menuDescription(std::size_t index) const {
-    return lastMenu_ ? lastMenu_->description(index) : std::string();
+    return lastMenu_ ? lastMenu_->items().at(index).description : std::string();
 }
 
 FakeRuntime::Window* FakeRuntime::windowTitled(const std::string& caption) {

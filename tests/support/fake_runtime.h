@@ -36,6 +36,9 @@ class FakeRuntime final : private runtime::EventLoop,
 
     runtime::Runtime& runtime() { return runtime_; }
 
+    // The icon every window of the fake carries.
+    static constexpr runtime::IconHandle kWindowIcon = 7;
+
     // --- what the program did ---
     std::vector<std::string> log;
     std::vector<std::string> opened;  // shell launches
@@ -72,6 +75,8 @@ class FakeRuntime final : private runtime::EventLoop,
     // The caption that item `index` of the most recent menu shows.
     std::string menuCaption(std::size_t index) const;
     std::string menuDescription(std::size_t index) const;
+    std::vector<std::string> menuCaptions() const;
+    std::vector<std::string> menuDescriptions() const;
 
     Window* windowTitled(const std::string& caption);
     void type(Window& window, const std::string& control, int index, const std::string& text);

@@ -8,14 +8,8 @@
 
 #include "program/program.h"
 #include "support/fake_runtime.h"
-#include "tray/form1.h"
 
 namespace quorvel::testing {
-
-// The main window a started program made.
-inline tray::Form1& form1Of(Program& program) {
-    return static_cast<tray::Form1&>(*program.module().Form1);
-}
 
 // A fresh program over a fresh fake runtime for every test.
 class ProgramTest : public ::testing::Test {
@@ -24,7 +18,6 @@ class ProgramTest : public ::testing::Test {
         program.start();
         fake.log.clear();
     }
-    Module1& module() { return program.module(); }
     std::string stored(const std::string& key) const {
         const auto found = fake.store.find(FakeRuntime::storeKey("Quorvel", "Url Info", key));
         return found == fake.store.end() ? "<absent>" : found->second;

@@ -25,12 +25,13 @@ TEST_F(Form1Test, StartUpHidesTheWindowAddsTheIconThenLoadsAndShowsTheBookmarks)
     ASSERT_TRUE(fake.trayIcon);
     const runtime::NotifyIconData& icon = *fake.trayIcon;
     EXPECT_EQ(icon.cbSize, 88u);
-    EXPECT_EQ(icon.hWnd, module().Form1->hWnd());
+    ASSERT_NE(fake.windowTitled("Form1"), nullptr);
+    EXPECT_EQ(icon.hWnd, fake.windowTitled("Form1")->handle);
     EXPECT_NE(icon.hWnd, 0u);
     EXPECT_EQ(icon.uID, 1u);
     EXPECT_EQ(icon.uFlags, 7u);
     EXPECT_EQ(icon.uCallbackMessage, 0x207u);
-    EXPECT_EQ(icon.hIcon, module().Form1->icon());
+    EXPECT_EQ(icon.hIcon, FakeRuntime::kWindowIcon);
     EXPECT_EQ(icon.tip(), "Quorvel");
     EXPECT_EQ(std::string(icon.szTip.data(), 9), std::string("Quorvel\0 ", 9));
     EXPECT_EQ(icon.szTip.back(), ' ');
@@ -45,7 +46,8 @@ TEST_F(Form1Test, OnlyTheRightPressActsOnTheMenuAndEveryOtherMessageDoesNothing)
 
     fake.pressIcon(516);
     EXPECT_THAT(fake.log,
-                ElementsAre("foreground " + std::to_string(module().Form1->hWnd()), "menu.popup"));
+                ElementsAre("foreground " + std::to_string(fake.windowTitled("Form1")->handle),
+                            "menu.popup"));
 }
 
 TEST(Form1Decoding, HoldsAtEveryScreenDensity) {
@@ -72,7 +74,6 @@ TEST_F(Form1Test, QuitSavesRemovesTheIconAndEndsTheLoopInThatOrder) {
     EXPECT_EQ(fake.trayRemoves, 1);
     EXPECT_EQ(stored("url2"), "https://example.org/");
     EXPECT_EQ(stored("Title url4"), "作者HP");
-    EXPECT_EQ(module().Form1, nullptr);
     EXPECT_TRUE(fake.messages.empty());
 }
 
@@ -84,13 +85,11 @@ TEST_F(Form1Test, QuitFromTheHostsOwnMenuEndsTheSameWay) {
                 ElementsAre("store.save url0,Title url0,url1,Title url1,url2,Title url2,url3,"
                             "Title url3,url4,Title url4",
                             "tray.remove", "window.destroy Form1", "loop.quit"));
-    EXPECT_EQ(module().Form1, nullptr);
 }
 
 TEST_F(Form1Test, AFailedSaveShowsOneStopMessageAndTheShutDownGoesOn) {
     seed("url0", "https://old.example/");
     start();
-    module().UrlAddress[0] = "https://new.example/";
     fake.storeWritable = false;
 
     fake.chooseFromTrayMenu("QuitMe");
@@ -113,7 +112,6 @@ TEST_F(Form1Test, EveryEndRequestRunsTheSameUnloadOnce) {
     EXPECT_EQ(logOf({"store.save"}).size(), 1u);
     EXPECT_EQ(fake.trayRemoves, 1);
     EXPECT_TRUE(fake.loopEnded);
-    EXPECT_EQ(module().Form1, nullptr);
 }
 
 }  // namespace

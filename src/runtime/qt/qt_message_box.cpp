@@ -28,15 +28,8 @@ QMessageBox::Icon iconForStyle(int style) {
 
 }  // namespace
 
-void QtMessageBox::show(const std::string& text, int style, const std::string& title,
-                        const std::string& details) {
-    if (!details.empty()) {
-        std::fprintf(stderr, "quorvel: %s: %s\n", title.c_str(), details.c_str());
-    }
-    if (ending_) {
-        std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
-        return;
-    }
+void QtMessageBox::showModal(const std::string& text, int style, const std::string& title,
+                             const std::string& details) {
     QMessageBox box(iconForStyle(style), toQt(title), toQt(text), QMessageBox::Ok);
     if (!details.empty()) {
         // Under the text, smaller: the box keeps its one OK button.
@@ -47,13 +40,16 @@ void QtMessageBox::show(const std::string& text, int style, const std::string& t
     box.exec();
 }
 
-void QtMessageBox::endOfSession() {
-    ending_ = true;
+void QtMessageBox::closeShown() {
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (window->objectName() == QLatin1String("QuorvelMessage") && window->isVisible()) {
             window->close();
         }
     }
+}
+
+void QtMessageBox::writeError(const std::string& line) {
+    std::fputs(line.c_str(), stderr);
 }
 
 }  // namespace quorvel::runtime::qt

@@ -1,21 +1,15 @@
 #pragma once
 
-#include "runtime/message_box.h"
+#include "runtime/session_message_box.h"
 
 namespace quorvel::runtime::qt {
 
-class QtMessageBox final : public MessageBox {
-  public:
-    using MessageBox::show;
-    void show(const std::string& text, int style, const std::string& title,
-              const std::string& details) override;
-
-    // The system is ending the program: close a box that waits for the user, and from now on
-    // write messages to the standard error instead of waiting for a click nobody will make.
-    void endOfSession();
-
+class QtMessageBox final : public SessionMessageBox {
   private:
-    bool ending_ = false;
+    void showModal(const std::string& text, int style, const std::string& title,
+                   const std::string& details) override;
+    void closeShown() override;
+    void writeError(const std::string& line) override;
 };
 
 }  // namespace quorvel::runtime::qt

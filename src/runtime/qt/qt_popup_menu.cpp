@@ -28,10 +28,6 @@ void QtPopupMenu::setCaption(std::size_t item, const std::string& caption) {
     }
 }
 
-std::string QtPopupMenu::caption(std::size_t item) const {
-    return item < items_.size() ? items_[item].caption : std::string();
-}
-
 void QtPopupMenu::setDescription(std::size_t item, const std::string& description) {
     if (item >= items_.size()) {
         return;
@@ -40,10 +36,6 @@ void QtPopupMenu::setDescription(std::size_t item, const std::string& descriptio
     if (menu_) {
         actions_[item]->setStatusTip(toQt(description));
     }
-}
-
-std::string QtPopupMenu::description(std::size_t item) const {
-    return item < items_.size() ? items_[item].description : std::string();
 }
 
 QMenu& QtPopupMenu::menu() {

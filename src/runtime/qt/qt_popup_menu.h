@@ -14,10 +14,8 @@ class QtPopupMenu final : public PopupMenu {
     ~QtPopupMenu() override;
 
     void setCaption(std::size_t item, const std::string& caption) override;
-    std::string caption(std::size_t item) const override;
     // Read by assistive technology; kept in the action's status tip.
     void setDescription(std::size_t item, const std::string& description) override;
-    std::string description(std::size_t item) const override;
     void popup() override;
 
     // The menu as Qt shows it; built on first use.

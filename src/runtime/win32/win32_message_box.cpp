@@ -19,30 +19,23 @@ BOOL CALLBACK closeMessageBox(HWND hwnd, LPARAM /*unused*/) {
 
 }  // namespace
 
-void Win32MessageBox::show(const std::string& text, int style, const std::string& title,
-                           const std::string& details) {
-    const auto toStandardError = [](const std::string& line) {
-        DWORD written = 0;
-        HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
-        if (error != nullptr && error != INVALID_HANDLE_VALUE) {
-            WriteFile(error, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-        }
-    };
-    // MessageBoxW has no room for details: they go to the standard error only.
-    if (!details.empty()) {
-        toStandardError("quorvel: " + title + ": " + details + "\n");
-    }
-    if (ending_) {
-        toStandardError(title + ": " + text + "\n");
-        return;
-    }
+void Win32MessageBox::showModal(const std::string& text, int style, const std::string& title,
+                                const std::string& /*details*/) {
+    // MessageBoxW has no room for details: the standard error has had them.
     MessageBoxW(nullptr, widen(text).c_str(), widen(title).c_str(),
                 static_cast<UINT>(style) | MB_TASKMODAL | MB_SETFOREGROUND);
 }
 
-void Win32MessageBox::endOfSession() {
-    ending_ = true;
+void Win32MessageBox::closeShown() {
     EnumThreadWindows(GetCurrentThreadId(), &closeMessageBox, 0);
+}
+
+void Win32MessageBox::writeError(const std::string& line) {
+    DWORD written = 0;
+    HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    if (error != nullptr && error != INVALID_HANDLE_VALUE) {
+        WriteFile(error, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    }
 }
 
 }  // namespace quorvel::runtime::win32

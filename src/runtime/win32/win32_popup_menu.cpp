@@ -44,18 +44,10 @@ void Win32PopupMenu::setCaption(std::size_t item, const std::string& caption) {
     }
 }
 
-std::string Win32PopupMenu::caption(std::size_t item) const {
-    return item < items_.size() ? items_[item].caption : std::string();
-}
-
 void Win32PopupMenu::setDescription(std::size_t item, const std::string& description) {
     if (item < items_.size()) {
         items_[item].description = description;
     }
-}
-
-std::string Win32PopupMenu::description(std::size_t item) const {
-    return item < items_.size() ? items_[item].description : std::string();
 }
 
 void Win32PopupMenu::popup() {

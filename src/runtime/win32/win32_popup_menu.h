@@ -17,10 +17,8 @@ class Win32PopupMenu final : public PopupMenu {
     Win32PopupMenu& operator=(const Win32PopupMenu&) = delete;
 
     void setCaption(std::size_t item, const std::string& caption) override;
-    std::string caption(std::size_t item) const override;
     // Kept only: the menu's standard accessible objects have no place for it.
     void setDescription(std::size_t item, const std::string& description) override;
-    std::string description(std::size_t item) const override;
     void popup() override;
 
     HMENU handle() const { return menu_; }
