@@ -72,7 +72,7 @@ answered_before_the_end() { # WHAT
 e2e_stop_tray
 e2e_tp_start_bus
 e2e_tp_start_dunst
-mkdir -p "$E2E_STORE"
+rm -f "$E2E_STORE" && mkdir "$E2E_STORE"
 e2e_start_program
 e2e_tp_wait_displayed 1 15000
 notice=$(xdotool search --onlyvisible --classname '^Dunst$' 2>/dev/null | head -n 1)
@@ -81,7 +81,7 @@ eval "$(xdotool getwindowgeometry --shell "$notice")"
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click --delay 0 1 ||
     e2e_fail "xdotool could not click the notification"
 answered_before_the_end "the notice's 終了"
-hosts_start_xfce_panel
+e2e_tp_start_panel
 hosts_wait_watcher xfce4-panel
 e2e_start_program
 hosts_wait_item

@@ -119,6 +119,7 @@ e2e_expect_eq "the unreadable store" "$before" "$(e2e_fault_state "$E2E_STORE")"
 e2e_log "(e) unreadable store: defaults shown, not overwritten"
 
 # ---- (f) a FIFO, a link to a device
+rm -f "$E2E_STORE"
 for kind in fifo device; do
     if [[ $kind == fifo ]]; then mkfifo "$E2E_STORE"; else ln -s /dev/zero "$E2E_STORE"; fi
     before=$(e2e_fault_state "$E2E_STORE")

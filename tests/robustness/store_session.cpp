@@ -1,7 +1,8 @@
 // One run of the program's store, without its windows: loads the table from the user's store as
 // the program does, changes one URL as the editor's OK would, then saves as OK and as 終了 do, in
 // the order given. Prints one line per save: "ok saved", "quit failed: <details>"..., each
-// followed by the save's time and the process's peak resident memory during it.
+// followed by the save's time (wall clock and CPU) and the process's peak resident memory
+// during it.
 //   quorvel_store_session STEPS ROW LENGTH
 //       STEPS: ok, quit, or both ("ok,quit"); the URL of bookmark ROW becomes
 //       "http://fill.quorvel.example/" followed by LENGTH times "x".
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QStringList>
 #include <cstdio>
+#include <ctime>
 #include <string>
 
 #include "bookmarks/bookmark_store.h"
@@ -26,6 +28,12 @@ class PrintedMessages final : public quorvel::runtime::MessageBox {
     }
     std::string details_;
 };
+
+long long cpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
 
 // The peak resident memory since the last reset, in kB.
 long long peakKb() {
@@ -75,13 +83,14 @@ int main(int argc, char** argv) {
         resetPeak();
         QElapsedTimer took;
         took.start();
+        const long long cpuBefore = cpuMs();
         const bool saved =
             bookmarks::saveBookmarks(table, stored, store, messages,
                                      atQuit ? "Quorvel 終了エラー" : "Quorvel エラー") !=
             bookmarks::SaveResult::Failed;
-        std::printf("%s %s%s (%lld ms, peak %lld kB)\n", qPrintable(step),
+        std::printf("%s %s%s (%lld ms, cpu %lld ms, peak %lld kB)\n", qPrintable(step),
                     saved ? "saved" : "failed: ", messages.details_.c_str(), took.elapsed(),
-                    peakKb());
+                    cpuMs() - cpuBefore, peakKb());
     }
     return 0;
 }
