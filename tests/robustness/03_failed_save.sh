@@ -2,7 +2,9 @@
 # A save that fails leaves the old store byte for byte and shows exactly one message box:
 # (a) the config folder read-only at the editor's OK ("Quorvel エラー"); once it is writable
 # again, 終了 saves the confirmed table; (b) the store file read-only at OK and at 終了 ("Quorvel
-# 終了エラー"), exit 0. The program runs without root's permission bypass.
+# 終了エラー"), exit 0. The program runs without root's permission bypass. (c) With the store
+# a folder, 終了 by the no-tray notice's action and by the StatusNotifier menu export (xfce4-panel)
+# each show "Quorvel 終了エラー" and the program waits for its answer before it ends, exit 0.
 # Usage: 03_failed_save.sh [PROGRAM]
 source "$(dirname "$0")/../e2e/lib.sh"
 e2e_fault_init 03_failed_save "${1:-}"
@@ -57,4 +59,33 @@ for case in folder file; do
     e2e_expect_eq "files beside the store at the end ($case)" "" "$(e2e_fault_leftovers)"
     e2e_log "$case: failed save left the old store; one box"
 done
+
+# ---- (c) 終了 from outside the XEmbed menu
+answered_before_the_end() { # WHAT
+    e2e_wait_window_titled "Quorvel 終了エラー"
+    sleep 1
+    e2e_program_alive || e2e_fail "$1: the program ended without waiting for the box"
+    e2e_fault_box_ok "Quorvel 終了エラー"
+    e2e_expect_exit_status 0
+    e2e_log "$1: the box was up until answered, exit 0"
+}
+e2e_stop_tray
+e2e_tp_start_bus
+e2e_tp_start_dunst
+rm -f "$E2E_STORE" && mkdir "$E2E_STORE"
+e2e_start_program
+e2e_tp_wait_displayed 1 15000
+notice=$(xdotool search --onlyvisible --classname '^Dunst$' 2>/dev/null | head -n 1)
+[[ -n $notice ]] || e2e_fail "no window of class Dunst for the notice"
+eval "$(xdotool getwindowgeometry --shell "$notice")"
+xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click --delay 0 1 ||
+    e2e_fail "xdotool could not click the notification"
+answered_before_the_end "the notice's 終了"
+e2e_tp_start_panel
+hosts_wait_watcher xfce4-panel
+e2e_start_program
+hosts_wait_item
+hosts_menu_click 終了
+answered_before_the_end "終了 from the exported menu"
+rmdir "$E2E_STORE"
 e2e_pass

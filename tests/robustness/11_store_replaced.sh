@@ -5,6 +5,9 @@
 # through to it, and the link stays the same link. (c) A dangling link: the target is created,
 # the link stays. (d) A link to a read-only target: the save fails with the box, nothing
 # changes. (e) An unreadable store: defaults, the save fails with the box, the file stays.
+# (f) A FIFO, and a link to /dev/zero: never read nor waited on; as (a), and stderr says what
+# it is. (g) A FIFO as the lock file: OK's save is refused with its box at once, and SIGTERM
+# then ends the program (its own save refused the same way, on stderr).
 # Unprivileged where permissions matter. Usage: 11_store_replaced.sh [PROGRAM]
 source "$(dirname "$0")/../e2e/lib.sh"
 e2e_fault_init 11_store_replaced "${1:-}"
@@ -114,4 +117,42 @@ e2e_fault_box_ok "Quorvel 終了エラー"
 e2e_expect_exit_status 0
 e2e_expect_eq "the unreadable store" "$before" "$(e2e_fault_state "$E2E_STORE")"
 e2e_log "(e) unreadable store: defaults shown, not overwritten"
+
+# ---- (f) a FIFO, a link to a device
+rm -f "$E2E_STORE"
+for kind in fifo device; do
+    if [[ $kind == fifo ]]; then mkfifo "$E2E_STORE"; else ln -s /dev/zero "$E2E_STORE"; fi
+    before=$(e2e_fault_state "$E2E_STORE")
+    e2e_start_program
+    e2e_wait_docked
+    first_bookmark_opens "$E2E_DEFAULT_URL"
+    quit
+    e2e_fault_box_ok "Quorvel 終了エラー"
+    e2e_expect_exit_status 0
+    e2e_expect_eq "($kind) the store" "$before" "$(e2e_fault_state "$E2E_STORE")"
+    grep -qE "Quorvel.ini: is a (FIFO|device)" "$E2E_PROGRAM_LOG" ||
+        e2e_fail "($kind): stderr does not say what the store is: $(cat "$E2E_PROGRAM_LOG")"
+    rm -f "$E2E_STORE"
+    e2e_log "(f) $kind: defaults, one box at 終了, untouched"
+done
+
+# ---- (g) a FIFO as the lock
+e2e_store_text "${seeded[@]}" >"$E2E_STORE"
+cp "$E2E_STORE" "$E2E_TMP/before.ini"
+mkfifo "$E2E_STORE.lock"
+e2e_start_program
+e2e_wait_docked
+edit_and_ok "http://quorvel.example/fifo-lock"
+e2e_fault_box_ok "Quorvel エラー"
+e2e_fault_wait_editor_gone
+e2e__now
+sent=$E2E_NOW
+e2e_signal_program TERM
+e2e_expect_exit_status 0
+e2e__now
+cmp -s "$E2E_TMP/before.ini" "$E2E_STORE" || e2e_fail "(g): the store changed"
+[[ -p $E2E_STORE.lock ]] || e2e_fail "(g): the FIFO lock was replaced: $(ls -l "$E2E_STORE.lock")"
+grep -q "Quorvel.ini.lock: is a FIFO" "$E2E_PROGRAM_LOG" ||
+    e2e_fail "(g): stderr does not name the lock: $(cat "$E2E_PROGRAM_LOG")"
+e2e_log "(g) FIFO lock: box at OK, SIGTERM ended the program in $((E2E_NOW - sent)) ms"
 e2e_pass

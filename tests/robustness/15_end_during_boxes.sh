@@ -6,7 +6,9 @@
 #     read-only) is up: the box closes, the end's failure goes to stderr, the store is as it
 #     was; (c) the same, the folder writable again before the signal: the confirmed table is
 #     saved; (d) SIGHUP while "Quorvel 終了エラー" is up; (e) SIGINT while "Quorvel
-#     フォルダーエラー" is up. Usage: 15_end_during_boxes.sh [PROGRAM]
+#     フォルダーエラー" is up; (f) SIGTERM while OK's save waits for a lock another process
+#     holds: the wait gives up, the program ends (its own save failing the same way).
+#     Usage: 15_end_during_boxes.sh [PROGRAM]
 source "$(dirname "$0")/../e2e/lib.sh"
 e2e_fault_init 15_end_during_boxes "${1:-}"
 e2e_start_x
@@ -91,4 +93,23 @@ e2e_wait_window_titled "Quorvel フォルダーエラー"
 rm -f "$E2E_STORE"
 ends_cleanly "(e) folder box up" INT
 e2e_fault_expect_table "$E2E_STORE" "${seeded[@]}"
+
+# ---- (f) a save waiting for a lock
+e2e_seed_store "${seeded[@]}"
+cp -p "$E2E_STORE" "$E2E_TMP/before.ini"
+# The holder is the process that owns the lock, so that stopping it lets the lock go.
+(exec 9>>"$E2E_STORE.lock" && flock 9 && exec sleep 600) </dev/null >/dev/null 2>&1 &
+e2e__track "$!" "lock holder"
+e2e_start_program
+e2e_wait_docked
+e2e_fault_open_editor
+e2e_fault_editor_set title 2 "waits-for-the-lock"
+e2e_fault_editor_press ok
+sleep 0.3
+e2e__now
+sent=$E2E_NOW
+ends_cleanly "(f) save waiting for a lock" TERM
+e2e__now
+cmp -s "$E2E_TMP/before.ini" "$E2E_STORE" || e2e_fail "(f): the store changed under a held lock"
+e2e_log "(f): SIGTERM to exit took $((E2E_NOW - sent)) ms"
 e2e_pass

@@ -35,7 +35,7 @@ order() {
 trace() { # NAME: one traced OK save; its order into ORDER
     strace -f -o "$E2E_ARTIFACTS/$1.trace" -e trace=openat,fdatasync,fsync,rename,renameat,renameat2,linkat,fchmod \
         "$session" ok 2 "${#1}" >"$E2E_TMP/$1.out" 2>&1 || e2e_fail "$1: the traced save did not run: $(cat "$E2E_TMP/$1.out")"
-    grep -q '^ok saved$' "$E2E_TMP/$1.out" || e2e_fail "$1: the save failed: $(cat "$E2E_TMP/$1.out")"
+    grep -q '^ok saved ' "$E2E_TMP/$1.out" || e2e_fail "$1: the save failed: $(cat "$E2E_TMP/$1.out")"
     ORDER=$(order "$E2E_ARTIFACTS/$1.trace" | tr '\n' ' ')
     e2e_log "$1: $ORDER"
 }

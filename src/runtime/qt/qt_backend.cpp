@@ -10,8 +10,11 @@ namespace quorvel::runtime::qt {
 QtBackend::QtBackend(std::function<void(std::int16_t)> onEndRequested)
     : onEndRequested_(std::move(onEndRequested)),
       signals_([this](int) { endRequested(vbAppTaskManager); }),
-      // The notice's quit is the user's request to end, the same as a termination signal.
-      noTray_([this] { return tray_.trayPresent(); }, [this] { endRequested(vbAppTaskManager); }) {
+      // The notice's 終了 is the user's own command, as the menu's is: a failed save is shown in
+      // its box and answered before the end.
+      noTray_([this] { return tray_.trayPresent(); }, [this] { onEndRequested_(vbFormCode); }) {
+    // A save waiting for another copy's lock must not hold up the end a signal asks for.
+    settings_.setGiveUpWhen([this] { return signals_.pending(); });
     tray_.setOnTrayAppeared([this] { noTray_.trayAppeared(); });
     noTray_.start();
     QGuiApplication::setQuitOnLastWindowClosed(false);

@@ -20,8 +20,9 @@
 
 namespace quorvel::runtime::qt {
 
-// Every port on Qt. Needs a QApplication; reports the system's requests to end the program (a
-// termination signal, the end of the session) with the unload mode that fits them.
+// Every port on Qt. Needs a QApplication; reports requests to end the program from outside the
+// menu (a termination signal, the end of the session, the no-tray notice's 終了) with the
+// unload mode that fits them.
 class QtBackend {
   public:
     explicit QtBackend(std::function<void(std::int16_t unloadMode)> onEndRequested);

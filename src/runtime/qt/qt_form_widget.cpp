@@ -6,11 +6,11 @@
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
-#include <limits>
 #include <vector>
 
 #include "runtime/qt/qt_accessibility.h"
 #include "runtime/qt/qt_icons.h"
+#include "runtime/qt/qt_settings_store.h"
 #include "runtime/qt/qt_text.h"
 #include "runtime/qt/twips.h"
 
@@ -29,8 +29,9 @@ QWidget* makeControl(const ControlDescription& control, QWidget* parent,
         }
         case ControlKind::TextBox: {
             auto* box = new QLineEdit(parent);
-            // No length limit: a long stored value must come back from OK whole.
-            box->setMaxLength(std::numeric_limits<int>::max());
+            // As long as the store takes, so that any stored value comes back from OK whole; a
+            // longer paste would only freeze the editor before the save refused it.
+            box->setMaxLength(static_cast<int>(QtSettingsStore::kMaxStoreBytes));
             return box;
         }
         case ControlKind::Button: {

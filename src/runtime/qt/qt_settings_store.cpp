@@ -1,18 +1,20 @@
 #include "runtime/qt/qt_settings_store.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
-#include <QStringList>
-#include <QTemporaryDir>
+#include <QThread>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 
+#include "runtime/posix/config_home.h"
 #include "runtime/posix/durable_files.h"
+#include "runtime/posix/regular_file.h"
 #include "runtime/qt/qt_text.h"
 #include "runtime/qt/store_file_check.h"
 
@@ -22,9 +24,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const QString kOrganisation = QStringLiteral("Quorvel");
 // Never longer than this in the event loop for a lock another copy holds.
 constexpr std::chrono::milliseconds kLockWait = 1800ms;
+constexpr std::chrono::milliseconds kLockRetry = 50ms;
 // QLockFile removes a lock file only when no process holds it open and locked (flock), so a
 // short stale time cannot take the lock from a live copy; it only lets a lock file that was
 // left empty (a copy killed while making it) be judged stale soon instead of after 30 s.
@@ -44,35 +46,81 @@ QString withReason(const QString& what, const std::string& reason) {
     return what + QStringLiteral(": ") + QString::fromLocal8Bit(reason.c_str());
 }
 
-QString takeLock(QLockFile& lock, const QString& path) {
-    lock.setStaleLockTime(kStaleAfter);
-    errno = 0;
-    if (lock.tryLock(kLockWait)) {
+std::string nativePath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+bool writeFile(const QString& path, const QByteArray& content) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.flush();
+}
+
+// The file of the application in the user's configuration folder; empty when there is none.
+QString storeFile(const std::string& application) {
+    const std::string folder = posix::userConfigHome();
+    if (folder.empty()) {
         return {};
     }
-    const int error = errno;
-    switch (lock.error()) {
-        case QLockFile::LockFailedError: {
-            qint64 pid = 0;
-            QString host;
-            QString program;
-            if (lock.getLockInfo(&pid, &host, &program)) {
-                return QStringLiteral("%1: held by process %2 (%3 on %4) for more than %5 ms")
-                    .arg(path)
-                    .arg(pid)
-                    .arg(program, host)
-                    .arg(kLockWait.count());
-            }
-            return QStringLiteral("%1: held by another program for more than %2 ms")
-                .arg(path)
-                .arg(kLockWait.count());
+    return QFile::decodeName(folder.c_str()) + QStringLiteral("/Quorvel/") + toQt(application) +
+           QStringLiteral(".ini");
+}
+
+// The store's lock, waited for at most kLockWait and only while nobody asks to give up.
+QString takeLock(QLockFile& lock, const std::function<bool()>& giveUp) {
+    const QString path = lock.fileName();
+    // QLockFile reads a lock file it finds, and a FIFO there would block it for ever.
+    if (const std::string odd = posix::notARegularFile(nativePath(path)); !odd.empty()) {
+        return withReason(path, odd);
+    }
+    lock.setStaleLockTime(kStaleAfter);
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        errno = 0;
+        if (lock.tryLock(0)) {
+            return {};
         }
-        case QLockFile::PermissionError:
+        const int error = errno;
+        if (lock.error() == QLockFile::PermissionError) {
             return withReason(path, std::strerror(EACCES));
-        default:
+        }
+        if (lock.error() != QLockFile::LockFailedError) {
             // QLockFile gives no reason of its own; errno still holds the failed call's.
             return withReason(path, error != 0 ? std::strerror(error) : "cannot be written");
+        }
+        if (giveUp && giveUp()) {
+            return path + QStringLiteral(": held by another copy while the program is ending");
+        }
+        if (waited.elapsed() >= kLockWait.count()) {
+            break;
+        }
+        QThread::msleep(static_cast<unsigned long>(kLockRetry.count()));
     }
+    qint64 pid = 0;
+    QString host;
+    QString program;
+    if (lock.getLockInfo(&pid, &host, &program)) {
+        return QStringLiteral("%1: held by process %2 (%3 on %4) for more than %5 ms")
+            .arg(path)
+            .arg(pid)
+            .arg(program, host)
+            .arg(kLockWait.count());
+    }
+    return QStringLiteral("%1: held by another program for more than %2 ms")
+        .arg(path)
+        .arg(kLockWait.count());
+}
+
+// The store's text, or why it cannot be read; nothing there (also behind a dangling link) is
+// an empty store.
+QString readStore(const QString& path, QByteArray* content) {
+    posix::FileReading reading =
+        posix::readRegularFile(nativePath(path), QtSettingsStore::kMaxStoreBytes);
+    if (reading.outcome == posix::FileReading::Outcome::Refused) {
+        return withReason(path, reading.reason);
+    }
+    *content = QByteArray::fromStdString(reading.content);
+    return {};
 }
 
 // The file a write to `path` ends in: through links, also a dangling one, as QSaveFile goes.
@@ -82,6 +130,77 @@ QString finalFileOf(const QString& path) {
         info.setFile(info.symLinkTarget());
     }
     return info.absoluteFilePath();
+}
+
+QString tooLarge(const QString& path, qsizetype bytes) {
+    return QStringLiteral(
+               "%1: the bookmarks would take %2 bytes, more than the %3 a store may hold")
+        .arg(path)
+        .arg(bytes)
+        .arg(QtSettingsStore::kMaxStoreBytes);
+}
+
+// This copy's entries over the text as it is now: an entry in `changed`, or one the text holds
+// no value for, is written as given; any other keeps the text's value. QSettings does the
+// writing, on a scratch copy; the new text is read back afresh before it counts.
+struct Merge {
+    QByteArray text;
+    SettingsEntries stored;
+    QString failure;
+};
+
+Merge merge(const QString& path, const QByteArray& current, const QString& group,
+            const SettingsEntries& entries, const std::vector<std::string>& changed) {
+    Merge result;
+    const QTemporaryDir scratch;
+    const QString draft = scratch.filePath(QStringLiteral("draft.ini"));
+    const QString check = scratch.filePath(QStringLiteral("check.ini"));
+    if (!scratch.isValid() || !writeFile(draft, current)) {
+        result.failure = scratch.path() + QStringLiteral(": no scratch file for the new text");
+        return result;
+    }
+    {
+        QSettings merged(draft, QSettings::IniFormat);
+        for (const auto& [key, value] : entries) {
+            const QString name = group + toQt(key);
+            if (!merged.contains(name) ||
+                std::find(changed.begin(), changed.end(), key) != changed.end()) {
+                merged.setValue(name, toQt(value));
+            }
+            bool found = false;
+            result.stored.emplace_back(key, fromQt(readValue(merged, name, &found)));
+        }
+        merged.sync();
+        // A group that cannot be parsed is reported as a format error; the write went through.
+        if (merged.status() == QSettings::AccessError) {
+            result.failure = draft + QStringLiteral(": cannot be written");
+            return result;
+        }
+    }
+    QFile written(draft);
+    if (!written.open(QIODevice::ReadOnly)) {
+        result.failure = draft + QStringLiteral(": ") + written.errorString();
+        return result;
+    }
+    result.text = written.readAll();
+    if (static_cast<std::size_t>(result.text.size()) > QtSettingsStore::kMaxStoreBytes) {
+        result.failure = tooLarge(path, result.text.size());
+        return result;
+    }
+    // From a path QSettings has not seen, so that it parses the text instead of its cache.
+    if (!writeFile(check, result.text)) {
+        result.failure = check + QStringLiteral(": no scratch file for the check");
+        return result;
+    }
+    QSettings reread(check, QSettings::IniFormat);
+    for (const auto& [key, value] : result.stored) {
+        bool found = false;
+        if (readValue(reread, group + toQt(key), &found) != toQt(value) || !found) {
+            result.failure = path + QStringLiteral(": the new text does not read back as saved");
+            return result;
+        }
+    }
+    return result;
 }
 
 // The new file whole on the disk under a temporary name, then renamed over the old one, then
@@ -114,34 +233,8 @@ QString replaceDurably(const QString& path, const QByteArray& content) {
         return path + QStringLiteral(": ") + file.errorString();
     }
     const QString folder = QFileInfo(finalFileOf(path)).absolutePath();
-    if (const std::string failed = posix::syncFolder(QFile::encodeName(folder).toStdString());
-        !failed.empty()) {
+    if (const std::string failed = posix::syncFolder(nativePath(folder)); !failed.empty()) {
         return withReason(folder, failed);
-    }
-    return {};
-}
-
-QString readWhole(const QString& path, QByteArray* content) {
-    QFile file(path);
-    // Nothing there yet, also behind a dangling link (the save creates its target).
-    if (!file.exists() || !QFileInfo::exists(finalFileOf(path))) {
-        return {};
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        return path + QStringLiteral(": ") + file.errorString();
-    }
-    *content = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        return path + QStringLiteral(": ") + file.errorString();
-    }
-    return {};
-}
-
-QString writeScratch(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() ||
-        !file.flush()) {
-        return path + QStringLiteral(": ") + file.errorString();
     }
     return {};
 }
@@ -152,8 +245,23 @@ std::string QtSettingsStore::get(const std::string& application, const std::stri
                                  const std::string& key, const std::string& fallback) {
     if (!reader_ || readerApplication_ != toQt(application)) {
         readerApplication_ = toQt(application);
-        reader_ = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                              kOrganisation, readerApplication_);
+        readerCopy_ = std::make_unique<QTemporaryDir>();
+        const QString path = storeFile(application);
+        QByteArray content;
+        if (path.isEmpty()) {
+            std::fprintf(stderr,
+                         "quorvel: no folder for the bookmarks: HOME is unset or not an "
+                         "absolute path, and so is XDG_CONFIG_HOME\n");
+        } else if (const QString why = readStore(path, &content); !why.isEmpty()) {
+            std::fprintf(stderr, "quorvel: %s; the bookmarks are the defaults until it is mended\n",
+                         qPrintable(why));
+        }
+        // QSettings reads a private copy: the file itself could be swapped for a FIFO meanwhile.
+        const QString copy = readerCopy_->filePath(QStringLiteral("read.ini"));
+        if (!writeFile(copy, content)) {
+            content.clear();
+        }
+        reader_ = std::make_unique<QSettings>(copy, QSettings::IniFormat);
     }
     bool found = false;
     const QString value = readValue(*reader_, toQt(section) + QLatin1Char('/') + toQt(key), &found);
@@ -165,82 +273,53 @@ SaveOutcome QtSettingsStore::save(const std::string& application, const std::str
                                   const std::vector<std::string>& changed) {
     reader_.reset();
     const auto failed = [](const QString& why) { return SaveOutcome{false, fromQt(why), {}}; };
-    const QString path =
-        QSettings(QSettings::IniFormat, QSettings::UserScope, kOrganisation, toQt(application))
-            .fileName();
-    if (const std::string made = posix::makePrivateFolders(
-            QFile::encodeName(QFileInfo(path).absolutePath()).toStdString());
+    const QString path = storeFile(application);
+    if (path.isEmpty()) {
+        return failed(
+            QStringLiteral("no folder for the bookmarks: HOME is unset or not an "
+                           "absolute path, and so is XDG_CONFIG_HOME"));
+    }
+    qsizetype bytes = 0;
+    for (const auto& entry : entries) {
+        bytes += static_cast<qsizetype>(entry.first.size() + entry.second.size());
+    }
+    // Refused before QSettings would spend seconds and gigabytes on it.
+    if (static_cast<std::size_t>(bytes) > kMaxStoreBytes) {
+        return failed(tooLarge(path, bytes));
+    }
+    if (const std::string made =
+            posix::makePrivateFolders(nativePath(QFileInfo(path).absolutePath()));
         !made.empty()) {
         return failed(QString::fromLocal8Bit(made.c_str()));
     }
+
     QLockFile lock(path + QStringLiteral(".lock"));
-    if (const QString why = takeLock(lock, lock.fileName()); !why.isEmpty()) {
+    if (const QString why = takeLock(lock, giveUp_); !why.isEmpty()) {
         return failed(why);
     }
-
     QByteArray current;
-    if (const QString why = readWhole(path, &current); !why.isEmpty()) {
+    if (const QString why = readStore(path, &current); !why.isEmpty()) {
         return failed(why);
     }
     if (const QString why = keepDamagedFile(path, current); !why.isEmpty()) {
         return failed(why);
     }
-
-    // QSettings writes the new text, from the file as it is now, in a scratch folder: its own
-    // writing cannot be made to wait for a lock only so long, nor to sync the folder.
-    const QTemporaryDir scratch;
-    if (!scratch.isValid()) {
-        return failed(scratch.path() + QStringLiteral(": ") + scratch.errorString());
+    const Merge next = merge(path, current, toQt(section) + QLatin1Char('/'), entries, changed);
+    if (!next.failure.isEmpty()) {
+        return failed(next.failure);
     }
-    const QString draft = scratch.filePath(QStringLiteral("draft.ini"));
-    if (const QString why = writeScratch(draft, current); !why.isEmpty()) {
+    if (const QString why = replaceDurably(path, next.text); !why.isEmpty()) {
         return failed(why);
     }
-    const QString group = toQt(section) + QLatin1Char('/');
-    SaveOutcome outcome{true, {}, {}};
-    {
-        QSettings merged(draft, QSettings::IniFormat);
-        for (const auto& [key, value] : entries) {
-            const QString name = group + toQt(key);
-            if (!merged.contains(name) ||
-                std::find(changed.begin(), changed.end(), key) != changed.end()) {
-                merged.setValue(name, toQt(value));
-            }
-            bool found = false;
-            outcome.stored.emplace_back(key, fromQt(readValue(merged, name, &found)));
-        }
-        merged.sync();
-        // A group that cannot be parsed is reported as a format error; the write went through.
-        if (merged.status() == QSettings::AccessError) {
-            return failed(draft + QStringLiteral(": cannot be written"));
-        }
-    }
-    QByteArray next;
-    if (const QString why = readWhole(draft, &next); !why.isEmpty()) {
-        return failed(why);
-    }
-    // What the new text reads back as, from a path QSettings has not seen.
-    const QString check = scratch.filePath(QStringLiteral("check.ini"));
-    if (const QString why = writeScratch(check, next); !why.isEmpty()) {
-        return failed(why);
-    }
-    {
-        QSettings written(check, QSettings::IniFormat);
-        for (const auto& [key, value] : outcome.stored) {
-            bool found = false;
-            if (readValue(written, group + toQt(key), &found) != toQt(value) || !found) {
-                return failed(path + QStringLiteral(": the new text does not read back as saved"));
-            }
-        }
-    }
-    if (const QString why = replaceDurably(path, next); !why.isEmpty()) {
-        return failed(why);
-    }
-    return outcome;
+    return SaveOutcome{true, {}, next.stored};
 }
 
 QString QtSettingsStore::keepDamagedFile(const QString& path, const QByteArray& content) {
-    if (checkedFile_ || content.isEmpty() || rewritesIdentically(content)) {
+    if (checkedFile_) {
+        return {};
+    }
+    const QString loss = lossOnRewrite(content);
+    if (loss.isEmpty()) {
         checkedFile_ = true;
         return {};
     }
@@ -266,8 +345,8 @@ QString QtSettingsStore::keepDamagedFile(const QString& path, const QByteArray& 
         return withReason(copy, failedAt);
     }
     checkedFile_ = true;
-    std::fprintf(stderr, "quorvel: %s had content a rewrite would drop; it was kept as %s\n",
-                 qPrintable(path), qPrintable(copy));
+    std::fprintf(stderr, "quorvel: %s had %s, which a rewrite would lose; it was kept as %s\n",
+                 qPrintable(path), qPrintable(loss), qPrintable(copy));
     return {};
 }
 

@@ -1,6 +1,7 @@
 #include "runtime/qt/termination_signals.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -59,6 +60,11 @@ TerminationSignals::~TerminationSignals() {
             ::close(fd);
         }
     }
+}
+
+bool TerminationSignals::pending() const {
+    pollfd waiting{fds_[0], POLLIN, 0};
+    return fds_[0] >= 0 && ::poll(&waiting, 1, 0) > 0 && (waiting.revents & POLLIN) != 0;
 }
 
 void TerminationSignals::drain() {

@@ -15,6 +15,9 @@ class TerminationSignals {
     TerminationSignals(const TerminationSignals&) = delete;
     TerminationSignals& operator=(const TerminationSignals&) = delete;
 
+    // A signal has come and the loop has not handled it yet: whatever waits should give up.
+    bool pending() const;
+
   private:
     void drain();
 

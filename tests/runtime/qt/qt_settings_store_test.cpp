@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -22,7 +24,7 @@ class QtSettingsStoreTest : public ::testing::Test {
         useConfigFolder(home.path());
     }
     static void useConfigFolder(const QString& folder) {
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder));
     }
     QString storeFile() const { return home.filePath(QStringLiteral("Quorvel/Quorvel.ini")); }
     // A save of entries that all count as changed by this copy.
@@ -186,6 +188,11 @@ TEST_F(QtSettingsStoreTest, ALockOfALiveHolderIsNeverTakenAndNeverWaitedForLong)
               std::string::npos)
         << blocked.failure;
     EXPECT_EQ(QtSettingsStore().get("Quorvel", "Url Info", "url0", ""), "old");
+    store.setGiveUpWhen([] { return true; });
+    const SaveOutcome ending = saveChanged(store, "Url Info", {{"url0", "new"}});
+    EXPECT_NE(ending.failure.find("while the program is ending"), std::string::npos)
+        << ending.failure;
+    store.setGiveUpWhen(nullptr);
 
     holder.unlock();
     EXPECT_TRUE(saveChanged(store, "Url Info", {{"url0", "new"}}));
@@ -203,6 +210,31 @@ TEST_F(QtSettingsStoreTest, AFreshEmptyLockFileIsJudgedStaleWithinTheShortWait) 
     EXPECT_LT(waited.elapsed(), 2500);
     EXPECT_FALSE(QFile::exists(storeFile() + QStringLiteral(".lock")));
     EXPECT_EQ(store.get("Quorvel", "Url Info", "url0", ""), "saved");
+}
+
+TEST_F(QtSettingsStoreTest, AStoreOrAnEditOverTheBoundIsRefused) {
+    QDir(home.path()).mkpath(QStringLiteral("Quorvel"));
+    QFile big(storeFile());
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(QtSettingsStore::kMaxStoreBytes + 1));
+    big.close();
+    EXPECT_EQ(QtSettingsStore().get("Quorvel", "Url Info", "url0", "fallback"), "fallback");
+    EXPECT_FALSE(saveChanged(store, "Url Info", {{"url0", "x"}}));
+    EXPECT_EQ(QFileInfo(storeFile()).size(), QtSettingsStore::kMaxStoreBytes + 1);
+    ASSERT_TRUE(QFile::remove(storeFile()));
+    // Refused before any work: more than a store takes.
+    const SaveOutcome huge = saveChanged(
+        store, "Url Info", {{"url0", std::string(QtSettingsStore::kMaxStoreBytes, 'x')}});
+    EXPECT_NE(huge.failure.find("more than the"), std::string::npos) << huge.failure;
+    EXPECT_TRUE(saveChanged(store, "Url Info", {{"url0", std::string(1 << 20, 'x')}}));
+}
+
+TEST_F(QtSettingsStoreTest, ARelativeConfigFolderIsIgnored) {
+    const QByteArray homeBefore = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    useConfigFolder(QStringLiteral("relative/config"));
+    EXPECT_TRUE(saveChanged(store, "Url Info", {{"url0", "home"}}));
+    EXPECT_TRUE(QFile::exists(home.filePath(QStringLiteral(".config/Quorvel/Quorvel.ini"))));
+    qputenv("HOME", homeBefore);
 }
 
 }  // namespace
