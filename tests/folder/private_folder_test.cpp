@@ -26,8 +26,12 @@ class PrivateFolderTest : public ProgramTest {
     const std::string folder = "/opt/Quorvel/taro";
 };
 
-TEST_F(PrivateFolderTest, StartUpNamesTheFolderAfterTheUserOrDefaultUser) {
+TEST_F(PrivateFolderTest, TheFirstLeftPressNamesTheFolderAfterTheUserOrDefaultUser) {
     start();
+    EXPECT_EQ(fake.userNameLookups, 0);
+    fake.pressIcon(513);
+    fake.pressIcon(513);
+    EXPECT_EQ(fake.userNameLookups, 1);
     EXPECT_EQ(form1Of(program).UserName, "taro");
     EXPECT_EQ(form1Of(program).PrivateFolder, folder);
 
@@ -36,6 +40,7 @@ TEST_F(PrivateFolderTest, StartUpNamesTheFolderAfterTheUserOrDefaultUser) {
     nameless.applicationFolder_ = "/";
     Program other(nameless.runtime());
     other.start();
+    nameless.pressIcon(513);
     EXPECT_EQ(form1Of(other).UserName, "Default User");
     EXPECT_EQ(form1Of(other).PrivateFolder, "/Default User");
 }

@@ -1,12 +1,15 @@
 #pragma once
 
-#include <optional>
-#include <string>
+#include <chrono>
+
+#include "runtime/display_answer.h"
 
 namespace quorvel::runtime::qt {
 
-// Before the toolkit starts: why no display it would use can be reached, as one line; nothing
-// when one can. Reads QT_QPA_PLATFORM, DISPLAY and WAYLAND_DISPLAY and tries to connect.
-std::optional<std::string> unreachableDisplay();
+// Before the toolkit starts: tries the display servers the environment names, as the toolkit's
+// platform plugins would find them, and hangs up. A server that takes the connection and does
+// not answer within `bound` is silent.
+DisplayAnswer tryX11Display(std::chrono::milliseconds bound);
+DisplayAnswer tryWaylandDisplay(std::chrono::milliseconds bound);
 
 }  // namespace quorvel::runtime::qt
