@@ -35,10 +35,13 @@ int main(int argc, char** argv) {
 
     // Qt would abort with a hint to reinstall, or wait for ever on a server that never answers;
     // one line and a plain failure say it better.
+    const quorvel::DisplaySetting display = quorvel::displaySettingOfEnvironment();
     if (const auto problem = quorvel::displayProblem(
-            quorvel::displaySettingOfEnvironment(),
-            {[] { return quorvel::runtime::qt::tryX11Display(kAnswerBound); },
-             [] { return quorvel::runtime::qt::tryWaylandDisplay(kAnswerBound); }})) {
+            display, {[&display] {
+                          return quorvel::runtime::qt::tryX11Display(
+                              kAnswerBound, quorvel::silentX11Problem(display));
+                      },
+                      [] { return quorvel::runtime::qt::tryWaylandDisplay(kAnswerBound); }})) {
         std::fputs(problem->c_str(), stderr);
         return 1;
     }

@@ -101,4 +101,15 @@ std::optional<std::string> displayProblem(const DisplaySetting& setting,
     return line + ")\n";
 }
 
+std::string silentX11Problem(const DisplaySetting& setting) {
+    using runtime::DisplayAnswer;
+    return displayProblem(setting, {[] {
+                                        return DisplayAnswer{DisplayAnswer::Kind::Silent, {}};
+                                    },
+                                    [] {
+                                        return DisplayAnswer{DisplayAnswer::Kind::Refused, {}};
+                                    }})
+        .value_or("");
+}
+
 }  // namespace quorvel

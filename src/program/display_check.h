@@ -32,4 +32,8 @@ struct DisplayReach {
 // platforms after it are not tried.
 std::optional<std::string> displayProblem(const DisplaySetting& setting, const DisplayReach& reach);
 
+// The line for an X display that never answers. The X display is only tried once every platform
+// before it was refused, so those refusals are part of it.
+std::string silentX11Problem(const DisplaySetting& setting);
+
 }  // namespace quorvel

@@ -91,6 +91,9 @@ TEST(DisplayCheck, AServerThatNeverAnswersEndsTheSearch) {
               "quorvel: no display to show the tray icon on (the X display ':4' does not "
               "answer)\n");
     EXPECT_EQ(servers.waylandTries, 0) << "the toolkit would wait on the X display first";
+    EXPECT_EQ(silentX11Problem({"wayland;xcb", ":4", "w"}),
+              "quorvel: no display to show the tray icon on (QT_QPA_PLATFORM=wayland;xcb: the "
+              "Wayland display 'w' refuses the connection, the X display ':4' does not answer)\n");
 }
 
 }  // namespace

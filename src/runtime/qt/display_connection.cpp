@@ -4,13 +4,12 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 
-#include <condition_variable>
+#include <sys/time.h>
+
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
-#include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 
 #include "runtime/posix/local_stream.h"
 
@@ -20,14 +19,20 @@ namespace {
 
 using Kind = DisplayAnswer::Kind;
 
-// One connection attempt, shared with the thread that makes it: libxcb waits for the server's
-// greeting without a bound, so the wait for that thread has one.
-struct X11Attempt {
-    std::mutex mutex;
-    std::condition_variable finished;
-    bool done = false;
-    bool reached = false;
+// What the alarm writes before it ends the program. A signal handler may only write and exit,
+// so it finds its line here, set before the alarm is armed.
+struct SilenceReport {
+    const char* line = nullptr;
+    std::size_t length = 0;
+    int fd = STDERR_FILENO;
 };
+SilenceReport silenceReport;
+
+extern "C" void reportSilence(int) {
+    [[maybe_unused]] const ssize_t written =
+        ::write(silenceReport.fd, silenceReport.line, silenceReport.length);
+    ::_exit(1);
+}
 
 // What libxcb wrote to stderr while it was redirected into `pipeEnd`, as one line.
 std::string drained(int pipeEnd) {
@@ -46,7 +51,7 @@ std::string drained(int pipeEnd) {
 
 }  // namespace
 
-DisplayAnswer tryX11Display(std::chrono::milliseconds bound) {
+DisplayAnswer tryX11Display(std::chrono::milliseconds bound, const std::string& lineIfSilent) {
     // libxcb writes a refusing server's reason to stderr; it is taken from there into our line.
     int pipeEnds[2];
     const bool captured = ::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) == 0;
@@ -54,26 +59,27 @@ DisplayAnswer tryX11Display(std::chrono::milliseconds bound) {
     if (savedStderr >= 0) {
         ::dup2(pipeEnds[1], STDERR_FILENO);
     }
-    const auto attempt = std::make_shared<X11Attempt>();
-    std::thread connecting([attempt] {
-        xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-        const bool reached = xcb_connection_has_error(connection) == 0;
-        xcb_disconnect(connection);
-        const std::lock_guard lock(attempt->mutex);
-        attempt->reached = reached;
-        attempt->done = true;
-        attempt->finished.notify_one();
-    });
-    bool done = false;
-    {
-        std::unique_lock lock(attempt->mutex);
-        done = attempt->finished.wait_for(lock, bound, [&attempt] { return attempt->done; });
-    }
-    if (done) {
-        connecting.join();
-    } else {
-        connecting.detach();  // still waiting on the server; the program ends without it
-    }
+    // libxcb waits for the server's greeting without a bound and goes on waiting when a signal
+    // interrupts it: the alarm ends the program itself.
+    silenceReport = {lineIfSilent.c_str(), lineIfSilent.size(),
+                     savedStderr >= 0 ? savedStderr : STDERR_FILENO};
+    struct sigaction alarm {};
+    struct sigaction before {};
+    alarm.sa_handler = reportSilence;
+    ::sigemptyset(&alarm.sa_mask);
+    ::sigaction(SIGALRM, &alarm, &before);
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(bound);
+    const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(bound - seconds);
+    itimerval once{{0, 0}, {seconds.count(), static_cast<suseconds_t>(micros.count())}};
+    ::setitimer(ITIMER_REAL, &once, nullptr);
+
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const bool reached = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+
+    const itimerval off{};
+    ::setitimer(ITIMER_REAL, &off, nullptr);
+    ::sigaction(SIGALRM, &before, nullptr);
     if (savedStderr >= 0) {
         ::dup2(savedStderr, STDERR_FILENO);
         ::close(savedStderr);
@@ -84,10 +90,7 @@ DisplayAnswer tryX11Display(std::chrono::milliseconds bound) {
         said = drained(pipeEnds[0]);
         ::close(pipeEnds[0]);
     }
-    if (!done) {
-        return {Kind::Silent, {}};
-    }
-    return attempt->reached ? DisplayAnswer{} : DisplayAnswer{Kind::Refused, said};
+    return reached ? DisplayAnswer{} : DisplayAnswer{Kind::Refused, said};
 }
 
 DisplayAnswer tryWaylandDisplay(std::chrono::milliseconds bound) {
