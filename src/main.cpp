@@ -1,12 +1,21 @@
 #include <QApplication>
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "program/command_line.h"
+#include "program/display_check.h"
 #include "program/program.h"
 #include "runtime/qt/display_connection.h"
 #include "runtime/qt/qt_backend.h"
+
+namespace {
+
+// How long a display server may take to answer before the program says it does not.
+constexpr std::chrono::seconds kAnswerBound{2};
+
+}  // namespace
 
 int main(int argc, char** argv) {
     using quorvel::CommandLine;
@@ -24,8 +33,15 @@ int main(int argc, char** argv) {
             break;
     }
 
-    // Qt would abort with a hint to reinstall; one line and a plain failure say it better.
-    if (const auto problem = quorvel::runtime::qt::unreachableDisplay()) {
+    // Qt would abort with a hint to reinstall, or wait for ever on a server that never answers;
+    // one line and a plain failure say it better.
+    const quorvel::DisplaySetting display = quorvel::displaySettingOfEnvironment();
+    if (const auto problem = quorvel::displayProblem(
+            display, {[&display] {
+                          return quorvel::runtime::qt::tryX11Display(
+                              kAnswerBound, quorvel::silentX11Problem(display));
+                      },
+                      [] { return quorvel::runtime::qt::tryWaylandDisplay(kAnswerBound); }})) {
         std::fputs(problem->c_str(), stderr);
         return 1;
     }

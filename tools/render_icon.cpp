@@ -1,6 +1,10 @@
-// Renders the scalable icon to square PNGs for icon themes that want fixed sizes:
-//   render_icon SOURCE.svg OUTPUT_DIR SIZE...   writes OUTPUT_DIR/SIZExSIZE/apps/quorvel.png
+// Renders the scalable icon at fixed sizes: square PNGs for icon themes, and the same pictures
+// as the program's resources read them, premultiplied ARGB words in this machine's byte order,
+// so that showing one takes no image reader:
+//   render_icon SOURCE.svg PNG_DIR PIXEL_DIR SIZE...
+//   writes PNG_DIR/SIZExSIZE/apps/quorvel.png and PIXEL_DIR/SIZE.argb
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -8,8 +12,8 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
-    if (argc < 4) {
-        std::fputs("usage: render_icon SOURCE.svg OUTPUT_DIR SIZE...\n", stderr);
+    if (argc < 5) {
+        std::fputs("usage: render_icon SOURCE.svg PNG_DIR PIXEL_DIR SIZE...\n", stderr);
         return 2;
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -20,7 +24,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     const QDir output(QString::fromLocal8Bit(argv[2]));
-    for (int i = 3; i < argc; ++i) {
+    const QDir pixels(QString::fromLocal8Bit(argv[3]));
+    if (!pixels.mkpath(QStringLiteral("."))) {
+        std::fprintf(stderr, "render_icon: cannot make %s\n", argv[3]);
+        return 1;
+    }
+    for (int i = 4; i < argc; ++i) {
         const int size = QByteArray(argv[i]).toInt();
         if (size <= 0) {
             std::fprintf(stderr, "render_icon: bad size %s\n", argv[i]);
@@ -32,7 +41,11 @@ int main(int argc, char** argv) {
         renderer.render(&painter);
         painter.end();
         const QString folder = QStringLiteral("%1x%1/apps").arg(size);
-        if (!output.mkpath(folder) || !image.save(output.filePath(folder + "/quorvel.png"))) {
+        QFile raw(pixels.filePath(QStringLiteral("%1.argb").arg(size)));
+        const auto bytes = static_cast<qint64>(image.sizeInBytes());
+        if (!output.mkpath(folder) || !image.save(output.filePath(folder + "/quorvel.png")) ||
+            !raw.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            raw.write(reinterpret_cast<const char*>(image.constBits()), bytes) != bytes) {
             std::fprintf(stderr, "render_icon: cannot write size %d\n", size);
             return 1;
         }

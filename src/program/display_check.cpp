@@ -1,6 +1,7 @@
 #include "program/display_check.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 namespace quorvel {
@@ -27,11 +28,25 @@ std::string quoted(const std::optional<std::string>& value) {
     return "'" + value.value_or("") + "'";
 }
 
-std::string detail(const std::string& refusal) {
-    return refusal.empty() ? "" : ": " + refusal;
+std::optional<std::string> environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+}
+
+// "the X display ':1' refuses the connection: <what it said>", "... does not answer".
+std::string unreached(const std::string& display, const runtime::DisplayAnswer& answer) {
+    if (answer.kind == runtime::DisplayAnswer::Kind::Silent) {
+        return display + " does not answer";
+    }
+    return display + " refuses the connection" + (answer.said.empty() ? "" : ": " + answer.said);
 }
 
 }  // namespace
+
+DisplaySetting displaySettingOfEnvironment() {
+    return {environment("QT_QPA_PLATFORM"), environment("DISPLAY"), environment("WAYLAND_DISPLAY"),
+            std::getenv("WAYLAND_SOCKET") != nullptr};
+}
 
 std::optional<std::string> displayProblem(const DisplaySetting& setting,
                                           const DisplayReach& reach) {
@@ -49,26 +64,31 @@ std::optional<std::string> displayProblem(const DisplaySetting& setting,
             reasons.push_back(reason);
         }
     };
+    using Kind = runtime::DisplayAnswer::Kind;
+    const runtime::DisplayAnswer notTried{Kind::Refused, {}};
     for (const std::string& name : names) {
+        runtime::DisplayAnswer answer;
         if (name == "xcb") {
-            const auto refusal = hasX11 ? reach.x11() : DisplayReach::Refusal("");
-            if (!refusal) {
-                return std::nullopt;
+            answer = hasX11 ? reach.x11() : notTried;
+            if (answer.kind != Kind::Answered) {
+                because(hasX11 ? unreached("the X display " + quoted(setting.x11Display), answer)
+                               : "DISPLAY is not set");
             }
-            because(hasX11 ? "the X display " + quoted(setting.x11Display) +
-                                 " refuses the connection" + detail(*refusal)
-                           : "DISPLAY is not set");
         } else if (name.rfind("wayland", 0) == 0) {
             // Asked for by name, Wayland has a default socket; otherwise it needs naming.
-            const auto refusal = hasWayland || asked ? reach.wayland() : DisplayReach::Refusal("");
-            if (!refusal) {
-                return std::nullopt;
+            answer = hasWayland || asked ? reach.wayland() : notTried;
+            if (answer.kind != Kind::Answered) {
+                because(
+                    hasWayland
+                        ? unreached("the Wayland display " + quoted(setting.waylandDisplay), answer)
+                        : "WAYLAND_DISPLAY is not set");
             }
-            because(hasWayland ? "the Wayland display " + quoted(setting.waylandDisplay) +
-                                     " refuses the connection" + detail(*refusal)
-                               : "WAYLAND_DISPLAY is not set");
-        } else {
+        }
+        if (answer.kind == Kind::Answered) {
             return std::nullopt;
+        }
+        if (answer.kind == Kind::Silent) {
+            break;
         }
     }
     std::string line = "quorvel: no display to show the tray icon on (";
@@ -79,6 +99,17 @@ std::optional<std::string> displayProblem(const DisplaySetting& setting,
         line += (i == 0 ? "" : ", ") + reasons[i];
     }
     return line + ")\n";
+}
+
+std::string silentX11Problem(const DisplaySetting& setting) {
+    using runtime::DisplayAnswer;
+    return displayProblem(setting, {[] {
+                                        return DisplayAnswer{DisplayAnswer::Kind::Silent, {}};
+                                    },
+                                    [] {
+                                        return DisplayAnswer{DisplayAnswer::Kind::Refused, {}};
+                                    }})
+        .value_or("");
 }
 
 }  // namespace quorvel

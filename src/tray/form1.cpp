@@ -21,6 +21,15 @@ void Form1::Form_Load() {
     runtime().tray.add(module_.TrayIcon, FileMenu.popupMenu());
     LoadUrlFromReg();
     SetUrlMenu();
+}
+
+void Form1::formPrivateFolder() {
+    // Looked up on first need: the name service costs start-up time and memory, and only a left
+    // press (and the exit after one) needs the name.
+    if (privateFolderFormed_) {
+        return;
+    }
+    privateFolderFormed_ = true;
     UserName = folder::userNameOf(runtime().system);
     PrivateFolder = folder::privateFolderPath(runtime().system.applicationFolder(), UserName,
                                               runtime().system.pathSeparator());
@@ -31,6 +40,7 @@ void Form1::Form_MouseDown(std::int16_t /*Button*/, std::int16_t /*Shift*/, floa
         recoverMouseMessage(X, scaleMode(), runtime().windows.twipsPerPixelX());
     switch (message) {
         case runtime::WM_LBUTTONDOWN:
+            formPrivateFolder();
             if (folder::openPrivateFolder(PrivateFolder, runtime())) {
                 privateFolderOpened_ = true;
             }
@@ -64,7 +74,8 @@ void Form1::Form_Unload(std::int16_t& /*Cancel*/) {
     module_.Form1.reset();
 }
 
-bool Form1::FileExists() const {
+bool Form1::FileExists() {
+    formPrivateFolder();
     return folder::FileExists(PrivateFolder, runtime().files);
 }
 

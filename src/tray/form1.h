@@ -22,8 +22,9 @@ class Form1 : public bookmarks::MainForm {
 
     void SetUrlMenu() override { FileMenu.SetUrlMenu(); }
     void SaveUrlToReg();
-    bool FileExists() const;
+    bool FileExists();
 
+    // Empty until the first left press needs them.
     std::string UserName;
     std::string PrivateFolder;
     menu::FileMenu FileMenu;
@@ -36,10 +37,12 @@ class Form1 : public bookmarks::MainForm {
 
   private:
     void LoadUrlFromReg();
+    void formPrivateFolder();
 
     Module1& module_;
     // A window titled with the user name is only ours to close once we opened the folder.
     bool privateFolderOpened_ = false;
+    bool privateFolderFormed_ = false;
 };
 
 }  // namespace quorvel::tray

@@ -3,7 +3,8 @@
 # status 1, before Qt starts (which would abort and suggest reinstalling): no display named,
 # an X display with no server, an X server that refuses the connection (access control on,
 # no cookie), a Wayland display with no compositor, and a platform asked for by
-# QT_QPA_PLATFORM whose display is missing. A Wayland session (headless sway, run by a real
+# QT_QPA_PLATFORM whose display is missing; an X server and a compositor that take the
+# connection and never answer (Qt would wait for ever) within the check's bound. A Wayland session (headless sway, run by a real
 # unprivileged user, as sway refuses root) with no DISPLAY starts, and so does the offscreen
 # platform without any display.
 # Usage: 18_no_display.sh [PROGRAM]
@@ -52,6 +53,32 @@ if DISPLAY=$locked XAUTHORITY=$E2E_TMP/empty-xauthority xdpyinfo >/dev/null 2>&1
 fi
 expect_refusal "X server refusing" "the X display '$locked' refuses" DISPLAY=$locked \
     XAUTHORITY=$E2E_TMP/empty-xauthority
+
+# Servers that take the connection and never answer: a socket where an X display's would be,
+# and one named by an absolute WAYLAND_DISPLAY.
+silent=$((${locked#:} + 1))
+while [[ -e /tmp/.X11-unix/X$silent || -e /tmp/.X$silent-lock ]]; do silent=$((silent + 1)); done
+python3 - "/tmp/.X11-unix/X$silent" "$E2E_TMP/wayland-silent" "$E2E_TMP/silent-ready" <<'PY' &
+import os, signal, socket, sys
+listeners = []
+for path in sys.argv[1:3]:
+    listeners.append(socket.socket(socket.AF_UNIX))
+    listeners[-1].bind(path)
+    listeners[-1].listen(8)
+def end(*_):
+    for path in sys.argv[1:3]:
+        os.unlink(path)
+    sys.exit(0)
+signal.signal(signal.SIGTERM, end)
+open(sys.argv[3], "w").close()
+while True:
+    signal.pause()
+PY
+e2e__track $! "silent display servers"
+e2e_poll "$E2E_TIMEOUT_MS" test -e "$E2E_TMP/silent-ready" || e2e_fail "the silent servers did not start"
+expect_refusal "X server that never answers" "the X display ':$silent' does not answer" DISPLAY=:$silent
+expect_refusal "compositor that never answers" \
+    "the Wayland display '$E2E_TMP/wayland-silent' does not answer" WAYLAND_DISPLAY=$E2E_TMP/wayland-silent
 
 # Offscreen needs no display: it starts, waits, and ends on SIGTERM with 0.
 e2e_start_program --exe "$(command -v env)" -- -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen "$E2E_PROGRAM"

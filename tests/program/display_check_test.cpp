@@ -9,19 +9,23 @@ namespace {
 
 // Connection attempts that answer as told and count how often they were made.
 struct Servers {
+    using Answer = runtime::DisplayAnswer;
     bool x11Up = false;
     bool waylandUp = false;
+    bool x11Silent = false;
     int x11Tries = 0;
     int waylandTries = 0;
     std::string x11Says;  // what a refusing X server gives as its reason
     DisplayReach reach() {
         return {[this] {
                     ++x11Tries;
-                    return x11Up ? DisplayReach::Refusal() : x11Says;
+                    return x11Up       ? Answer{}
+                           : x11Silent ? Answer{Answer::Kind::Silent, {}}
+                                       : Answer{Answer::Kind::Refused, x11Says};
                 },
                 [this] {
                     ++waylandTries;
-                    return waylandUp ? DisplayReach::Refusal() : "";
+                    return waylandUp ? Answer{} : Answer{Answer::Kind::Refused, {}};
                 }};
     }
 };
@@ -78,6 +82,18 @@ TEST(DisplayCheck, NoDisplayOrARefusingOneIsOneLineNamingIt) {
     const auto line = displayProblem({{}, ":1", "wayland-2"}, servers.reach());
     ASSERT_TRUE(line.has_value());
     EXPECT_EQ(line->find('\n'), line->size() - 1);
+}
+
+TEST(DisplayCheck, AServerThatNeverAnswersEndsTheSearch) {
+    Servers servers;
+    servers.x11Silent = servers.waylandUp = true;
+    EXPECT_EQ(displayProblem({{}, ":4", "wayland-1"}, servers.reach()),
+              "quorvel: no display to show the tray icon on (the X display ':4' does not "
+              "answer)\n");
+    EXPECT_EQ(servers.waylandTries, 0) << "the toolkit would wait on the X display first";
+    EXPECT_EQ(silentX11Problem({"wayland;xcb", ":4", "w"}),
+              "quorvel: no display to show the tray icon on (QT_QPA_PLATFORM=wayland;xcb: the "
+              "Wayland display 'w' refuses the connection, the X display ':4' does not answer)\n");
 }
 
 }  // namespace

@@ -56,6 +56,7 @@ class FakeRuntime final : private runtime::EventLoop,
     std::vector<std::string> lastSaveChanged;  // the keys the last save said it changed
     std::string applicationFolder_ = "/opt/Quorvel";
     std::optional<std::string> userName_ = "taro";
+    mutable int userNameLookups = 0;
     int twipsPerPixel = 15;
     std::map<std::string, runtime::PathInfo> paths;  // what exists on disk
     bool directoriesCreatable = true;
@@ -116,7 +117,10 @@ class FakeRuntime final : private runtime::EventLoop,
     void open(const std::string& target) override;
     // SystemInfo
     std::string applicationFolder() const override { return applicationFolder_; }
-    std::optional<std::string> userName() const override { return userName_; }
+    std::optional<std::string> userName() const override {
+        ++userNameLookups;
+        return userName_;
+    }
     char pathSeparator() const override { return '/'; }
     // FileSystem
     std::optional<runtime::PathInfo> examine(const std::string& path) const override;

@@ -21,6 +21,7 @@ TEST_F(Form1Test, StartUpHidesTheWindowAddsTheIconThenLoadsAndShowsTheBookmarks)
                 ElementsAre("window.create Form1", "window.visible Form1 0", "tray.add",
                             "store.get Title url0", "store.get url4", "menu.caption 0 ニュース",
                             "menu.caption 4 作者HP"));
+    EXPECT_EQ(fake.userNameLookups, 0) << "the first left press looks the name up";
 
     ASSERT_TRUE(fake.trayIcon);
     const runtime::NotifyIconData& icon = *fake.trayIcon;

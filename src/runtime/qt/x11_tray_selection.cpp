@@ -8,11 +8,12 @@ namespace quorvel::runtime::qt {
 
 namespace {
 
-xcb_atom_t internAtom(xcb_connection_t* connection, const std::string& name) {
-    auto* reply = xcb_intern_atom_reply(
-        connection,
-        xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.c_str()),
-        nullptr);
+xcb_intern_atom_cookie_t internAtom(xcb_connection_t* connection, const std::string& name) {
+    return xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.c_str());
+}
+
+xcb_atom_t atomOf(xcb_connection_t* connection, xcb_intern_atom_cookie_t cookie) {
+    auto* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
     const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
     std::free(reply);
     return atom;
@@ -41,10 +42,20 @@ X11TraySelection::X11TraySelection(std::function<void()> onChange)
         xcb_screen_next(&screens);
     }
     root_ = screens.data->root;
-    selection_ = internAtom(connection_, "_NET_SYSTEM_TRAY_S" + std::to_string(screenNumber));
-    manager_ = internAtom(connection_, "MANAGER");
-    // A new tray announces itself to the root window's StructureNotify listeners.
-    addStructureNotify(root_);
+    // The requests go out together and their replies are collected after: one round trip.
+    const auto selection =
+        internAtom(connection_, "_NET_SYSTEM_TRAY_S" + std::to_string(screenNumber));
+    const auto manager = internAtom(connection_, "MANAGER");
+    const auto rootAttributes = xcb_get_window_attributes(connection_, root_);
+    selection_ = atomOf(connection_, selection);
+    manager_ = atomOf(connection_, manager);
+    // A new tray announces itself to the root window's StructureNotify listeners. The root
+    // cannot go away, so the change is not checked: it travels with the owner's query.
+    if (auto* attributes = xcb_get_window_attributes_reply(connection_, rootAttributes, nullptr)) {
+        const std::uint32_t mask = attributes->your_event_mask | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+        std::free(attributes);
+        xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &mask);
+    }
     qGuiApp->installNativeEventFilter(this);
     followOwner();
 }
