@@ -360,7 +360,7 @@ hosts_x_item_commands() {
 # allowed KWin's fake input by a desktop file. Sets WAYLAND_DISPLAY.
 hosts_start_kwin() {
     hosts_need kwin_wayland:kwin-wayland plasmashell:plasma-workspace kded5:kded5 \
-        kbuildsycoca5:kded5 spectacle:kde-spectacle wayland-scanner:libwayland-bin
+        kbuildsycoca5:libkf5service-bin spectacle:kde-spectacle wayland-scanner:libwayland-bin
     local base=$E2E_TMP/session proto=/usr/share/plasma-wayland-protocols/fake-input.xml
     local am=/usr/share/dbus-1/services/org.kde.ActivityManager.service
     [[ -r $proto && -r $am ]] || e2e_fail "missing: $proto (plasma-wayland-protocols) or $am"
