@@ -56,7 +56,10 @@ void NoTrayNotice::tell() {
     notify << QStringLiteral("Quorvel") << 0u << QStringLiteral("quorvel")
            << QStringLiteral("Quorvel") << text()
            << QStringList{kQuitAction, QStringLiteral("終了")}
-           << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("quorvel")}}
+           // Critical: GNOME keeps such a banner, with its action, until it is answered; its
+           // message list shows no actions.
+           << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("quorvel")},
+                          {QStringLiteral("urgency"), QVariant::fromValue(uchar(2))}}
            // Never expires: the action stays at hand while there is no tray.
            << 0;
     auto* call = new QDBusPendingCallWatcher(bus.asyncCall(notify), this);

@@ -5,9 +5,12 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QDBusVariant>
 #include <QImage>
 #include <QtEndian>
+#include <algorithm>
 
 #include "runtime/mouse_messages.h"
 #include "runtime/qt/dbus_properties.h"
@@ -20,6 +23,7 @@ const QString kItemInterface = QStringLiteral("org.kde.StatusNotifierItem");
 const QString kItemPath = QStringLiteral("/StatusNotifierItem");
 const QString kMenuPath = QStringLiteral("/MenuBar");
 const QString kWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
 
 }  // namespace
 
@@ -61,11 +65,45 @@ StatusNotifierItem::StatusNotifierItem(const QIcon& icon, QString tip, QMenu& me
     connection_.registerVirtualObject(kItemPath, this);
     connection_.registerVirtualObject(kMenuPath, menu_.get());
     connection_.registerService(service_);
-    QDBusMessage registration =
-        QDBusMessage::createMethodCall(kWatcher, QStringLiteral("/StatusNotifierWatcher"), kWatcher,
-                                       QStringLiteral("RegisterStatusNotifierItem"));
-    registration << service_;
+    confirmation_.setSingleShot(true);
+    confirmation_.setInterval(kConfirmMilliseconds);
+    QObject::connect(&confirmation_, &QTimer::timeout, this, [this] { confirmShown(); });
+    registerWithWatcher();
+}
+
+void StatusNotifierItem::registerWithWatcher() {
+    // By unique name: GNOME's AppIndicator extension watches a well-known item name and drops
+    // the item when that watch reports its owner after the properties have arrived.
+    hostRead_ = false;
+    ++registrations_;
+    QDBusMessage registration = QDBusMessage::createMethodCall(
+        kWatcher, kWatcherPath, kWatcher, QStringLiteral("RegisterStatusNotifierItem"));
+    registration << connection_.baseService();
     connection_.asyncCall(registration);
+    confirmation_.start();
+}
+
+void StatusNotifierItem::confirmShown() {
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        kWatcher, kWatcherPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+        QStringLiteral("Get"));
+    get << kWatcher << QStringLiteral("RegisteredStatusNotifierItems");
+    auto* call = new QDBusPendingCallWatcher(connection_.asyncCall(get), this);
+    QObject::connect(
+        call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* done) {
+            done->deleteLater();
+            const QDBusPendingReply<QDBusVariant> reply = *done;
+            const QStringList items =
+                reply.isValid() ? qdbus_cast<QStringList>(reply.value().variant()) : QStringList();
+            const QString self = connection_.baseService();
+            const bool listed =
+                std::any_of(items.begin(), items.end(), [&self](const QString& item) {
+                    return item == self || item.startsWith(self + QLatin1Char('/'));
+                });
+            if ((!listed || !hostRead_) && registrations_ < kMostRegistrations) {
+                registerWithWatcher();
+            }
+        });
 }
 
 StatusNotifierItem::~StatusNotifierItem() {
@@ -144,6 +182,7 @@ bool StatusNotifierItem::handleMessage(const QDBusMessage& message,
                                        const QDBusConnection& connection) {
     const QString member = message.member();
     if (answerPropertiesCall(message, connection, properties())) {
+        hostRead_ = true;
         return true;
     }
     if (member == QLatin1String("Activate")) {
