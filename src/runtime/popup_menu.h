@@ -23,7 +23,7 @@ class PopupMenu {
     virtual void setCaption(std::size_t item, const std::string& caption) = 0;
     virtual void setDescription(std::size_t item, const std::string& description) = 0;
     // Shows the items at the mouse pointer and returns when the menu is dismissed; the chosen
-    // item's handler has run by then.
+    // item's handler has run by then, or runs next from the event loop.
     virtual void popup() = 0;
 };
 

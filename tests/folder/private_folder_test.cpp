@@ -28,19 +28,13 @@ class PrivateFolderTest : public ProgramTest {
 
 TEST_F(PrivateFolderTest, TheFirstLeftPressNamesTheFolderAfterTheUserOrDefaultUser) {
     start();
-<<<<<<< HEAD
-    fake.pressIcon(513);
-    program.requestEnd(runtime::vbAppTaskManager);
-    EXPECT_THAT(logOf({"mkdir", "close-window"}),
-                ElementsAre("mkdir " + folder, "close-window taro"));
-=======
     EXPECT_EQ(fake.userNameLookups, 0);
     fake.pressIcon(513);
     fake.pressIcon(513);
     EXPECT_EQ(fake.userNameLookups, 1);
-    EXPECT_EQ(form1Of(program).UserName, "taro");
-    EXPECT_EQ(form1Of(program).PrivateFolder, folder);
->>>>>>> startup
+    program.requestEnd(runtime::vbAppTaskManager);
+    EXPECT_THAT(logOf({"mkdir", "close-window"}),
+                ElementsAre("mkdir " + folder, "close-window taro"));
 
     FakeRuntime nameless;
     nameless.userName_.reset();
@@ -48,15 +42,10 @@ TEST_F(PrivateFolderTest, TheFirstLeftPressNamesTheFolderAfterTheUserOrDefaultUs
     Program other(nameless.runtime());
     other.start();
     nameless.pressIcon(513);
-<<<<<<< HEAD
     other.requestEnd(runtime::vbAppTaskManager);
     EXPECT_THAT(nameless.opened, ElementsAre("/Default User"));
     EXPECT_NE(std::find(nameless.log.begin(), nameless.log.end(), "close-window Default User"),
               nameless.log.end());
-=======
-    EXPECT_EQ(form1Of(other).UserName, "Default User");
-    EXPECT_EQ(form1Of(other).PrivateFolder, "/Default User");
->>>>>>> startup
 }
 
 TEST_F(PrivateFolderTest, TheFirstLeftPressCreatesTheFolderThenEveryPressOpensIt) {
