@@ -72,9 +72,11 @@ hosts_wait_item() {
     e2e_poll "$E2E_TIMEOUT_MS" hosts__one_item ||
         e2e_fail "expected one registered StatusNotifier item, saw ${#HOSTS_ITEMS[@]}: ${HOSTS_ITEMS[*]:-none}"
     local item=${HOSTS_ITEMS[0]}
-    # "service/path", or the service alone for the default path.
-    [[ $item == [^/]* ]] || e2e_fail "the item is registered without its service: $item"
+    # "service/path", or the service alone for the default path; GNOME's AppIndicator extension
+    # writes "service@/path" for an item registered by unique name.
+    [[ $item == [^/@]* ]] || e2e_fail "the item is registered without its service: $item"
     HOSTS_ITEM_SERVICE=${item%%/*} HOSTS_ITEM_PATH=/StatusNotifierItem
+    HOSTS_ITEM_SERVICE=${HOSTS_ITEM_SERVICE%@}
     [[ $item == */* ]] && HOSTS_ITEM_PATH=/${item#*/}
     e2e_log "item $HOSTS_ITEM_SERVICE $HOSTS_ITEM_PATH"
 }
