@@ -25,7 +25,7 @@ class PopupMenu {
     virtual void setDescription(std::size_t item, const std::string& description) = 0;
     virtual std::string description(std::size_t item) const = 0;
     // Shows the items at the mouse pointer and returns when the menu is dismissed; the chosen
-    // item's handler has run by then.
+    // item's handler has run by then, or runs next from the event loop.
     virtual void popup() = 0;
 };
 

@@ -244,7 +244,8 @@ TEST_F(StatusNotifierTest, AWatcherThatIsReplacedGetsTheItemAgain) {
     ASSERT_TRUE(bus.registerService(kWatcherService));
     ASSERT_TRUE(pollFor([this] { return !watcher.registeredService.isEmpty(); }))
         << "the item did not register with the new watcher";
-    EXPECT_TRUE(watcher.registeredService.startsWith(QStringLiteral("org.kde.StatusNotifierItem-")))
+    // By its unique name, which GNOME's AppIndicator extension does not watch for a new owner.
+    EXPECT_TRUE(watcher.registeredService.startsWith(QLatin1Char(':')))
         << watcher.registeredService.toStdString();
     EXPECT_NE(first, QString());
 

@@ -1,11 +1,17 @@
 #pragma once
 
 #include <QDBusConnection>
-#include <QDBusVirtualObject>
+#include <QDBusContext>
+#include <QDBusVariant>
 #include <QMenu>
+#include <QObject>
 #include <QPointer>
+#include <QSet>
+#include <QTimer>
 
 #include "runtime/qt/dbus_tray_types.h"
+
+class DBusMenuAdaptor;
 
 namespace quorvel::runtime::qt {
 
@@ -20,25 +26,47 @@ DBusMenuNode dbusMenuLayout(const QMenu& menu, int depth, const QStringList& nam
 // The properties of one action: a separator's type, or its label, enabled and visible.
 QVariantMap dbusMenuProperties(const QAction& action, const QStringList& names);
 
-// Exports a QMenu as com.canonical.dbusmenu, for StatusNotifier hosts that draw the menu
-// themselves; a "clicked" event triggers the action, as choosing it in the menu would.
-class DBusMenuExporter final : public QDBusVirtualObject {
-  public:
-    DBusMenuExporter(QMenu& menu, QDBusConnection connection, QString path);
+// Exports a QMenu as com.canonical.dbusmenu (dbus/com.canonical.dbusmenu.xml), for
+// StatusNotifier hosts that draw the menu themselves; a "clicked" event triggers the action, as
+// choosing it in the menu would. Changes are sent once per turn of the event loop.
+class DBusMenuExporter final : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_PROPERTY(uint Version READ version)
+    Q_PROPERTY(QString TextDirection READ textDirection)
+    Q_PROPERTY(QString Status READ status)
+    Q_PROPERTY(QStringList IconThemePath READ iconThemePath)
 
-    QString introspect(const QString& path) const override;
-    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
+  public:
+    // Registers the export at `path` on `connection`.
+    DBusMenuExporter(QMenu& menu, QDBusConnection connection, const QString& path);
+
+    uint version() const { return 3; }
+    QString textDirection() const { return QStringLiteral("ltr"); }
+    QString status() const { return QStringLiteral("normal"); }
+    QStringList iconThemePath() const { return {}; }
+
+    // The interface's methods, called by the generated adaptor.
+    uint GetLayout(int parentId, int recursionDepth, const QStringList& propertyNames,
+                   quorvel::runtime::qt::DBusMenuNode& layout);
+    quorvel::runtime::qt::DBusMenuItemPropertiesList GetGroupProperties(
+        const QList<int>& ids, const QStringList& propertyNames);
+    QDBusVariant GetProperty(int id, const QString& name);
+    void Event(int id, const QString& eventId, const QDBusVariant& data, uint timestamp);
+    QList<int> EventGroup(const quorvel::runtime::qt::DBusMenuEventList& events);
+    bool AboutToShow(int id);
+    QList<int> AboutToShowGroup(const QList<int>& ids, QList<int>& idErrors);
 
   private:
-    void actionChanged(int id, const QAction* action);
     QAction* actionFor(int id) const;
     // Acts on a host's event for item `id`; false for an id the menu does not have.
     bool event(int id, const QString& eventId);
+    void sendChanges();
 
     QPointer<QMenu> menu_;
-    QDBusConnection connection_;
-    QString path_;
+    DBusMenuAdaptor* adaptor_;
     uint revision_ = 1;
+    QSet<int> changed_;
+    QTimer changes_;
 };
 
 }  // namespace quorvel::runtime::qt

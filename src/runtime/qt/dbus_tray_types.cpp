@@ -1,7 +1,6 @@
 #include "runtime/qt/dbus_tray_types.h"
 
 #include <QDBusMetaType>
-#include <QDBusVariant>
 
 namespace quorvel::runtime::qt {
 
@@ -14,6 +13,8 @@ void registerDBusTrayTypes() {
     qDBusRegisterMetaType<DBusMenuItemPropertiesList>();
     qDBusRegisterMetaType<DBusMenuItemKeys>();
     qDBusRegisterMetaType<DBusMenuItemKeysList>();
+    qDBusRegisterMetaType<DBusMenuEvent>();
+    qDBusRegisterMetaType<DBusMenuEventList>();
 }
 
 QDBusArgument& operator<<(QDBusArgument& argument, const SniPixmap& pixmap) {
@@ -97,6 +98,20 @@ QDBusArgument& operator<<(QDBusArgument& argument, const DBusMenuItemKeys& item)
 const QDBusArgument& operator>>(const QDBusArgument& argument, DBusMenuItemKeys& item) {
     argument.beginStructure();
     argument >> item.id >> item.names;
+    argument.endStructure();
+    return argument;
+}
+
+QDBusArgument& operator<<(QDBusArgument& argument, const DBusMenuEvent& event) {
+    argument.beginStructure();
+    argument << event.id << event.eventId << event.data << event.timestamp;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, DBusMenuEvent& event) {
+    argument.beginStructure();
+    argument >> event.id >> event.eventId >> event.data >> event.timestamp;
     argument.endStructure();
     return argument;
 }

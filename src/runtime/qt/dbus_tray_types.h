@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDBusArgument>
+#include <QDBusVariant>
 #include <QList>
 #include <QMetaType>
 #include <QString>
@@ -46,6 +47,15 @@ struct DBusMenuItemKeys {
 };
 using DBusMenuItemKeysList = QList<DBusMenuItemKeys>;
 
+// An entry of EventGroup: id, event, data, timestamp.
+struct DBusMenuEvent {
+    int id = 0;
+    QString eventId;
+    QDBusVariant data;
+    uint timestamp = 0;
+};
+using DBusMenuEventList = QList<DBusMenuEvent>;
+
 // Makes the types above known to QtDBus; safe to call more than once.
 void registerDBusTrayTypes();
 
@@ -59,6 +69,8 @@ QDBusArgument& operator<<(QDBusArgument& argument, const DBusMenuItemProperties&
 const QDBusArgument& operator>>(const QDBusArgument& argument, DBusMenuItemProperties& item);
 QDBusArgument& operator<<(QDBusArgument& argument, const DBusMenuItemKeys& item);
 const QDBusArgument& operator>>(const QDBusArgument& argument, DBusMenuItemKeys& item);
+QDBusArgument& operator<<(QDBusArgument& argument, const DBusMenuEvent& event);
+const QDBusArgument& operator>>(const QDBusArgument& argument, DBusMenuEvent& event);
 
 }  // namespace quorvel::runtime::qt
 
@@ -67,3 +79,4 @@ Q_DECLARE_METATYPE(quorvel::runtime::qt::SniToolTip)
 Q_DECLARE_METATYPE(quorvel::runtime::qt::DBusMenuNode)
 Q_DECLARE_METATYPE(quorvel::runtime::qt::DBusMenuItemProperties)
 Q_DECLARE_METATYPE(quorvel::runtime::qt::DBusMenuItemKeys)
+Q_DECLARE_METATYPE(quorvel::runtime::qt::DBusMenuEvent)

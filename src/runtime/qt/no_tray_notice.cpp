@@ -1,10 +1,11 @@
 #include "runtime/qt/no_tray_notice.h"
 
 #include <QDBusConnection>
-#include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <cstdio>
+
+#include "notifications_proxy.h"
 
 namespace quorvel::runtime::qt {
 
@@ -27,6 +28,8 @@ NoTrayNotice::NoTrayNotice(std::function<bool()> trayPresent, std::function<void
     });
 }
 
+NoTrayNotice::~NoTrayNotice() = default;
+
 QString NoTrayNotice::text() {
     return QStringLiteral(
         "通知領域（システムトレイ）が見つかりません。通知領域ができるとすぐにアイコンが表示されます"
@@ -47,19 +50,20 @@ void NoTrayNotice::tell() {
     if (!bus.isConnected()) {
         return;
     }
-    bus.connect(kService, kPath, kService, QStringLiteral("ActionInvoked"), this,
-                SLOT(actionInvoked(uint, QString)));
-    bus.connect(kService, kPath, kService, QStringLiteral("NotificationClosed"), this,
-                SLOT(notificationClosed(uint, uint)));
-    QDBusMessage notify =
-        QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("Notify"));
-    notify << QStringLiteral("Quorvel") << 0u << QStringLiteral("quorvel")
-           << QStringLiteral("Quorvel") << text()
-           << QStringList{kQuitAction, QStringLiteral("終了")}
-           << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("quorvel")}}
-           // Never expires: the action stays at hand while there is no tray.
-           << 0;
-    auto* call = new QDBusPendingCallWatcher(bus.asyncCall(notify), this);
+    server_ = std::make_unique<NotificationsProxy>(kService, kPath, bus);
+    connect(server_.get(), &NotificationsProxy::ActionInvoked, this, &NoTrayNotice::actionInvoked);
+    connect(server_.get(), &NotificationsProxy::NotificationClosed, this,
+            &NoTrayNotice::notificationClosed);
+    const QDBusPendingCall notify =
+        server_->Notify(QStringLiteral("Quorvel"), 0, QStringLiteral("quorvel"),
+                        QStringLiteral("Quorvel"), text(), {kQuitAction, QStringLiteral("終了")},
+                        // Critical: GNOME keeps such a banner, with its action, until it is
+                        // answered; its message list shows no actions.
+                        {{QStringLiteral("desktop-entry"), QStringLiteral("quorvel")},
+                         {QStringLiteral("urgency"), QVariant::fromValue(uchar(2))}},
+                        // Never expires: the action stays at hand while there is no tray.
+                        0);
+    auto* call = new QDBusPendingCallWatcher(notify, this);
     connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* done) {
         const QDBusPendingReply<uint> reply = *done;
         // Without a notification server stderr has said it.
@@ -74,13 +78,10 @@ void NoTrayNotice::tell() {
 }
 
 void NoTrayNotice::trayAppeared() {
-    if (shown_ == 0) {
+    if (shown_ == 0 || !server_) {
         return;
     }
-    QDBusMessage close = QDBusMessage::createMethodCall(kService, kPath, kService,
-                                                        QStringLiteral("CloseNotification"));
-    close << shown_;
-    QDBusConnection::sessionBus().asyncCall(close);
+    server_->CloseNotification(shown_);
     shown_ = 0;
 }
 

@@ -3,6 +3,9 @@
 #include <QObject>
 #include <QTimer>
 #include <functional>
+#include <memory>
+
+class NotificationsProxy;
 
 namespace quorvel::runtime::qt {
 
@@ -17,6 +20,7 @@ class NoTrayNotice final : public QObject {
 
     // `trayPresent` is asked when the delay has passed; `onQuit` runs for the action.
     NoTrayNotice(std::function<bool()> trayPresent, std::function<void()> onQuit);
+    ~NoTrayNotice() override;
 
     // Starts the one delay of the run (later calls do nothing).
     void start();
@@ -25,18 +29,18 @@ class NoTrayNotice final : public QObject {
 
     static QString text();
 
-  private slots:
-    void actionInvoked(uint id, const QString& action);
-    void notificationClosed(uint id, uint reason);
-
   private:
     void tell();
+    void actionInvoked(uint id, const QString& action);
+    void notificationClosed(uint id, uint reason);
 
     std::function<bool()> trayPresent_;
     std::function<void()> onQuit_;
     QTimer delay_;
     bool started_ = false;
     uint shown_ = 0;  // the server's id while the notification is up
+    // The notification server (dbus/org.freedesktop.Notifications.xml), once told.
+    std::unique_ptr<NotificationsProxy> server_;
 };
 
 }  // namespace quorvel::runtime::qt

@@ -60,12 +60,18 @@ QMenu& QtPopupMenu::menu() {
             // The status tip, as a browser shows a link's address: what the item leads to.
             action->setStatusTip(toQt(items_[i].description));
             // Through the action, so that a choice made in a menu that a tray host draws from
-            // the exported copy runs the same handler.
-            QObject::connect(action, &QAction::triggered, menu_.get(), [this, i] {
-                const auto handler = items_[i].onClick;  // copied: it may outlive this menu
-                if (handler) {
-                    handler();
-                }
+            // the exported copy runs the same handler. Queued: a command may end the program
+            // and free this menu, which must not happen inside the menu's own call.
+            QObject::connect(action, &QAction::triggered, &commands_, [this, i] {
+                QMetaObject::invokeMethod(
+                    &commands_,
+                    [this, i] {
+                        const auto handler = items_[i].onClick;  // copied: it may free this menu
+                        if (handler) {
+                            handler();
+                        }
+                    },
+                    Qt::QueuedConnection);
             });
             actions_.push_back(action);
         }
@@ -74,7 +80,6 @@ QMenu& QtPopupMenu::menu() {
 }
 
 void QtPopupMenu::popup() {
-    // The chosen action's handler runs inside exec(), before it returns.
     menu().exec(QCursor::pos());
 }
 

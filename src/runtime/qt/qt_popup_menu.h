@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMenu>
+#include <QObject>
 #include <memory>
 #include <vector>
 
@@ -18,6 +19,7 @@ class QtPopupMenu final : public PopupMenu {
     // Read by assistive technology; kept in the action's status tip.
     void setDescription(std::size_t item, const std::string& description) override;
     std::string description(std::size_t item) const override;
+    // The chosen item's command runs after the menu has closed, from the event loop.
     void popup() override;
 
     // The menu as Qt shows it; built on first use.
@@ -27,6 +29,8 @@ class QtPopupMenu final : public PopupMenu {
     std::vector<MenuItem> items_;
     std::unique_ptr<QMenu> menu_;
     std::vector<QAction*> actions_;
+    // Runs the chosen commands, later; what is still queued goes with this menu.
+    QObject commands_;
 };
 
 }  // namespace quorvel::runtime::qt

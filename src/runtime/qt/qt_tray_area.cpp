@@ -10,18 +10,12 @@
 
 namespace quorvel::runtime::qt {
 
-namespace {
-
-const QString kWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
-
-}  // namespace
-
 QtTrayArea::QtTrayArea(FormRegistry& forms) : forms_(forms) {
     xembedTray_ = std::make_unique<X11TraySelection>([this] { scheduleFollow(); });
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected()) {
         watcherWatch_ = std::make_unique<QDBusServiceWatcher>(
-            kWatcher, bus, QDBusServiceWatcher::WatchForOwnerChange);
+            kStatusNotifierWatcher, bus, QDBusServiceWatcher::WatchForOwnerChange);
         QObject::connect(watcherWatch_.get(), &QDBusServiceWatcher::serviceOwnerChanged, &context_,
                          [this](const QString&, const QString&, const QString& owner) {
                              watcherPresent_ = !owner.isEmpty();
@@ -31,7 +25,8 @@ QtTrayArea::QtTrayArea(FormRegistry& forms) : forms_(forms) {
                              }
                              scheduleFollow();
                          });
-        watcherPresent_ = bus.interface() && bus.interface()->isServiceRegistered(kWatcher).value();
+        watcherPresent_ =
+            bus.interface() && bus.interface()->isServiceRegistered(kStatusNotifierWatcher).value();
     }
     wasPresent_ = trayPresent();
 }
@@ -129,6 +124,8 @@ void QtTrayArea::show(Entry& entry, Kind kind) {
             return;
         }
         entry.item = std::make_unique<StatusNotifierItem>(
+            QDBusConnection::connectToBus(QDBusConnection::SessionBus,
+                                          QStringLiteral("quorvel-status-notifier-%1").arg(id)),
             iconFor(entry.record.hIcon), toQt(entry.record.tip()), entry.menu->menu(), id,
             [this, window, id, callback](std::uint32_t message) {
                 forms_.send(window, callback, id, message);

@@ -4,22 +4,22 @@
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDBusObjectPath>
-#include <QDBusVariant>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QImage>
 #include <QtEndian>
+#include <algorithm>
 
 #include "runtime/mouse_messages.h"
-#include "runtime/qt/dbus_properties.h"
+#include "statusnotifieritem_adaptor.h"
 
 namespace quorvel::runtime::qt {
 
 namespace {
 
-const QString kItemInterface = QStringLiteral("org.kde.StatusNotifierItem");
 const QString kItemPath = QStringLiteral("/StatusNotifierItem");
 const QString kMenuPath = QStringLiteral("/MenuBar");
-const QString kWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString kStatusNotifierWatcherPath = QStringLiteral("/StatusNotifierWatcher");
 
 }  // namespace
 
@@ -45,27 +45,26 @@ SniPixmaps sniPixmaps(const QIcon& icon) {
     return pixmaps;
 }
 
-StatusNotifierItem::StatusNotifierItem(const QIcon& icon, QString tip, QMenu& menu,
-                                       std::uint32_t id, std::function<void(std::uint32_t)> onMouse)
-    : connectionName_(QStringLiteral("quorvel-status-notifier-%1").arg(id)),
-      connection_(QDBusConnection::connectToBus(QDBusConnection::SessionBus, connectionName_)),
+StatusNotifierItem::StatusNotifierItem(QDBusConnection connection, const QIcon& icon, QString tip,
+                                       QMenu& menu, std::uint32_t id,
+                                       std::function<void(std::uint32_t)> onMouse)
+    : connection_(std::move(connection)),
       service_(QStringLiteral("org.kde.StatusNotifierItem-%1-%2").arg(getpid()).arg(id)),
       tip_(std::move(tip)),
       pixmaps_(sniPixmaps(icon)),
       onMouse_(std::move(onMouse)) {
     registerDBusTrayTypes();
+    new StatusNotifierItemAdaptor(this);
     if (!connection_.isConnected()) {
         return;
     }
     menu_ = std::make_unique<DBusMenuExporter>(menu, connection_, kMenuPath);
-    connection_.registerVirtualObject(kItemPath, this);
-    connection_.registerVirtualObject(kMenuPath, menu_.get());
+    connection_.registerObject(kItemPath, this, QDBusConnection::ExportAdaptors);
     connection_.registerService(service_);
-    QDBusMessage registration =
-        QDBusMessage::createMethodCall(kWatcher, QStringLiteral("/StatusNotifierWatcher"), kWatcher,
-                                       QStringLiteral("RegisterStatusNotifierItem"));
-    registration << service_;
-    connection_.asyncCall(registration);
+    confirmation_.setSingleShot(true);
+    confirmation_.setInterval(kConfirmMilliseconds);
+    connect(&confirmation_, &QTimer::timeout, this, &StatusNotifierItem::confirmShown);
+    registerWithWatcher();
 }
 
 StatusNotifierItem::~StatusNotifierItem() {
@@ -74,29 +73,91 @@ StatusNotifierItem::~StatusNotifierItem() {
         connection_.unregisterObject(kItemPath);
         connection_.unregisterService(service_);
     }
-    QDBusConnection::disconnectFromBus(connectionName_);
+    QDBusConnection::disconnectFromBus(connection_.name());
 }
 
-QVariantMap StatusNotifierItem::properties() const {
-    return {
-        {QStringLiteral("Category"), QStringLiteral("ApplicationStatus")},
-        {QStringLiteral("Id"), tip_},
-        {QStringLiteral("Title"), tip_},
-        {QStringLiteral("Status"), QStringLiteral("Active")},
-        {QStringLiteral("WindowId"), 0},
-        {QStringLiteral("IconName"), QString()},
-        {QStringLiteral("IconThemePath"), QString()},
-        {QStringLiteral("IconPixmap"), QVariant::fromValue(pixmaps_)},
-        {QStringLiteral("OverlayIconName"), QString()},
-        {QStringLiteral("OverlayIconPixmap"), QVariant::fromValue(SniPixmaps{})},
-        {QStringLiteral("AttentionIconName"), QString()},
-        {QStringLiteral("AttentionIconPixmap"), QVariant::fromValue(SniPixmaps{})},
-        {QStringLiteral("AttentionMovieName"), QString()},
-        {QStringLiteral("ToolTip"),
-         QVariant::fromValue(SniToolTip{QString(), {}, tip_, QString()})},
-        {QStringLiteral("ItemIsMenu"), false},
-        {QStringLiteral("Menu"), QVariant::fromValue(QDBusObjectPath(kMenuPath))},
-    };
+void StatusNotifierItem::registerWithWatcher() {
+    // By unique name: GNOME's AppIndicator extension watches a well-known item name and drops
+    // the item when that watch reports its owner after the properties have arrived.
+    hostRead_ = false;
+    ++registrations_;
+    QDBusMessage registration = QDBusMessage::createMethodCall(
+        kStatusNotifierWatcher, kStatusNotifierWatcherPath, kStatusNotifierWatcher,
+        QStringLiteral("RegisterStatusNotifierItem"));
+    registration << connection_.baseService();
+    connection_.asyncCall(registration);
+    confirmation_.start();
+}
+
+void StatusNotifierItem::confirmShown() {
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        kStatusNotifierWatcher, kStatusNotifierWatcherPath,
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << kStatusNotifierWatcher << QStringLiteral("RegisteredStatusNotifierItems");
+    auto* call = new QDBusPendingCallWatcher(connection_.asyncCall(get), this);
+    connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* done) {
+        done->deleteLater();
+        const QDBusPendingReply<QDBusVariant> reply = *done;
+        const QStringList items =
+            reply.isValid() ? qdbus_cast<QStringList>(reply.value().variant()) : QStringList();
+        const QString self = connection_.baseService();
+        const bool listed = std::any_of(items.begin(), items.end(), [&self](const QString& item) {
+            return item == self || item.startsWith(self + QLatin1Char('/'));
+        });
+        if ((!listed || !hostRead_) && registrations_ < kMostRegistrations) {
+            registerWithWatcher();
+        }
+    });
+}
+
+QString StatusNotifierItem::category() {
+    hostRead_ = true;
+    return QStringLiteral("ApplicationStatus");
+}
+
+QString StatusNotifierItem::title() {
+    hostRead_ = true;
+    return tip_;
+}
+
+QString StatusNotifierItem::status() {
+    hostRead_ = true;
+    return QStringLiteral("Active");
+}
+
+int StatusNotifierItem::windowId() {
+    hostRead_ = true;
+    return 0;
+}
+
+QString StatusNotifierItem::none() {
+    hostRead_ = true;
+    return {};
+}
+
+SniPixmaps StatusNotifierItem::iconPixmap() {
+    hostRead_ = true;
+    return pixmaps_;
+}
+
+SniPixmaps StatusNotifierItem::noPixmaps() {
+    hostRead_ = true;
+    return {};
+}
+
+SniToolTip StatusNotifierItem::toolTip() {
+    hostRead_ = true;
+    return {QString(), {}, tip_, QString()};
+}
+
+bool StatusNotifierItem::itemIsMenu() {
+    hostRead_ = true;
+    return false;
+}
+
+QDBusObjectPath StatusNotifierItem::menuPath() {
+    hostRead_ = true;
+    return QDBusObjectPath(kMenuPath);
 }
 
 void StatusNotifierItem::press(std::uint32_t mouseMessage) {
@@ -105,59 +166,17 @@ void StatusNotifierItem::press(std::uint32_t mouseMessage) {
         this, [this, mouseMessage] { onMouse_(mouseMessage); }, Qt::QueuedConnection);
 }
 
-QString StatusNotifierItem::introspect(const QString&) const {
-    return QStringLiteral(
-        "<interface name=\"org.kde.StatusNotifierItem\">"
-        "<property name=\"Category\" type=\"s\" access=\"read\"/>"
-        "<property name=\"Id\" type=\"s\" access=\"read\"/>"
-        "<property name=\"Title\" type=\"s\" access=\"read\"/>"
-        "<property name=\"Status\" type=\"s\" access=\"read\"/>"
-        "<property name=\"WindowId\" type=\"i\" access=\"read\"/>"
-        "<property name=\"IconName\" type=\"s\" access=\"read\"/>"
-        "<property name=\"IconThemePath\" type=\"s\" access=\"read\"/>"
-        "<property name=\"IconPixmap\" type=\"a(iiay)\" access=\"read\"/>"
-        "<property name=\"OverlayIconName\" type=\"s\" access=\"read\"/>"
-        "<property name=\"OverlayIconPixmap\" type=\"a(iiay)\" access=\"read\"/>"
-        "<property name=\"AttentionIconName\" type=\"s\" access=\"read\"/>"
-        "<property name=\"AttentionIconPixmap\" type=\"a(iiay)\" access=\"read\"/>"
-        "<property name=\"AttentionMovieName\" type=\"s\" access=\"read\"/>"
-        "<property name=\"ToolTip\" type=\"(sa(iiay)ss)\" access=\"read\"/>"
-        "<property name=\"ItemIsMenu\" type=\"b\" access=\"read\"/>"
-        "<property name=\"Menu\" type=\"o\" access=\"read\"/>"
-        "<method name=\"ContextMenu\"><arg name=\"x\" type=\"i\" direction=\"in\"/>"
-        "<arg name=\"y\" type=\"i\" direction=\"in\"/></method>"
-        "<method name=\"Activate\"><arg name=\"x\" type=\"i\" direction=\"in\"/>"
-        "<arg name=\"y\" type=\"i\" direction=\"in\"/></method>"
-        "<method name=\"SecondaryActivate\"><arg name=\"x\" type=\"i\" direction=\"in\"/>"
-        "<arg name=\"y\" type=\"i\" direction=\"in\"/></method>"
-        "<method name=\"Scroll\"><arg name=\"delta\" type=\"i\" direction=\"in\"/>"
-        "<arg name=\"orientation\" type=\"s\" direction=\"in\"/></method>"
-        "<method name=\"ProvideXdgActivationToken\">"
-        "<arg name=\"token\" type=\"s\" direction=\"in\"/></method>"
-        "<signal name=\"NewTitle\"/><signal name=\"NewIcon\"/><signal name=\"NewAttentionIcon\"/>"
-        "<signal name=\"NewOverlayIcon\"/><signal name=\"NewToolTip\"/>"
-        "<signal name=\"NewStatus\"><arg name=\"status\" type=\"s\"/></signal>"
-        "</interface>");
+void StatusNotifierItem::Activate(int, int) {
+    press(WM_LBUTTONDOWN);
 }
 
-bool StatusNotifierItem::handleMessage(const QDBusMessage& message,
-                                       const QDBusConnection& connection) {
-    const QString member = message.member();
-    if (answerPropertiesCall(message, connection, properties())) {
-        return true;
-    }
-    if (member == QLatin1String("Activate")) {
-        press(WM_LBUTTONDOWN);
-    } else if (member == QLatin1String("SecondaryActivate")) {
-        press(WM_MBUTTONDOWN);
-    } else if (member == QLatin1String("ContextMenu") || member == QLatin1String("Scroll") ||
-               member == QLatin1String("ProvideXdgActivationToken")) {
-        // The host draws the menu from the exported copy: no second menu of our own.
-    } else {
-        return false;
-    }
-    connection.send(message.createReply());
-    return true;
+void StatusNotifierItem::SecondaryActivate(int, int) {
+    press(WM_MBUTTONDOWN);
 }
+
+// The host draws the menu from the exported copy: no second menu of our own.
+void StatusNotifierItem::ContextMenu(int, int) {}
+void StatusNotifierItem::Scroll(int, const QString&) {}
+void StatusNotifierItem::ProvideXdgActivationToken(const QString&) {}
 
 }  // namespace quorvel::runtime::qt

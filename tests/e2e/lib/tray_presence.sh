@@ -84,8 +84,11 @@ e2e_tp__our_item() {
     local item
     e2e_tp_items
     for item in "${E2E_TP_ITEMS[@]}"; do
-        if [[ $item == "org.kde.StatusNotifierItem-$E2E_PROGRAM_PID-"* ]]; then
-            E2E_TP_SERVICE=${item%%/*} E2E_TP_PATH=/${item#*/}
+        # Registered by unique name: ours when that connection is the program's.
+        if [[ $(e2e_tp_call --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+            org.freedesktop.DBus.GetConnectionUnixProcessID "string:${item%%/*}") == *" $E2E_PROGRAM_PID" ]]; then
+            E2E_TP_SERVICE=${item%%/*} E2E_TP_PATH=/StatusNotifierItem
+            [[ $item == */* ]] && E2E_TP_PATH=/${item#*/}
             return 0
         fi
     done

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
@@ -119,7 +120,6 @@ TEST_F(DBusMenuWire, LayoutClickAndCaptionChange) {
     QMenu menu;
     sampleMenu(menu);
     DBusMenuExporter exported(menu, exporter, QStringLiteral("/MenuBar"));
-    ASSERT_TRUE(exporter.registerVirtualObject(QStringLiteral("/MenuBar"), &exported));
 
     const auto [revision, root] = layout();
     ASSERT_EQ(root.children.size(), 3);
@@ -142,5 +142,82 @@ TEST_F(DBusMenuWire, LayoutClickAndCaptionChange) {
     EXPECT_EQ(call(QStringLiteral("AboutToShow"), {0}).arguments().value(0), QVariant(false));
 }
 
+// What once crashed the program is refused, and it goes on answering; a burst of changes goes
+// to hosts as one update.
+TEST_F(DBusMenuWire, WrongSignaturesAreRefusedAndChangesGoAsOneUpdate) {
+    QMenu menu;
+    sampleMenu(menu);
+    DBusMenuExporter exported(menu, exporter, QStringLiteral("/MenuBar"));
+    const QDBusMessage groupOfKeys =
+        call(QStringLiteral("GetGroupProperties"),
+             {QVariant::fromValue(DBusMenuItemKeysList{{1, {}}}), QStringList()});
+    EXPECT_EQ(groupOfKeys.type(), QDBusMessage::ErrorMessage);
+    EXPECT_EQ(groupOfKeys.errorName(), QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"));
+    EXPECT_EQ(call(QStringLiteral("EventGroup"), {QVariant::fromValue(QList<int>{10})}).type(),
+              QDBusMessage::ErrorMessage);
+    EXPECT_EQ(layout().second.children.size(), 3);
+
+    auto* adaptor = exported.findChild<QDBusAbstractAdaptor*>();
+    ASSERT_NE(adaptor, nullptr);
+    QSignalSpy layouts(adaptor, SIGNAL(LayoutUpdated(uint, int)));
+    QSignalSpy properties(
+        adaptor, SIGNAL(ItemsPropertiesUpdated(quorvel::runtime::qt::DBusMenuItemPropertiesList,
+                                               quorvel::runtime::qt::DBusMenuItemKeysList)));
+    ASSERT_TRUE(layouts.isValid() && properties.isValid());
+    menu.actions().at(0)->setText(QStringLiteral("一"));
+    menu.actions().at(2)->setText(QStringLiteral("三"));
+    menu.actions().at(2)->setEnabled(true);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return layouts.count() == 1; }, 5000));
+    QTest::qWait(50);
+    EXPECT_EQ(layouts.count(), 1);
+    ASSERT_EQ(properties.count(), 1);
+    EXPECT_EQ(qvariant_cast<DBusMenuItemPropertiesList>(properties.at(0).at(0)).size(), 2);
+}
+
+// A StatusNotifier watcher that lists every item registered with it.
+class Watcher final : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    Q_PROPERTY(QStringList RegisteredStatusNotifierItems MEMBER items)
+
+  public:
+    QStringList items;
+    int registrations = 0;
+
+  public slots:
+    void RegisterStatusNotifierItem(const QString& service) {
+        ++registrations;
+        items = QStringList{service};
+    }
+};
+
+TEST_F(DBusMenuWire, TheItemRegistersAgainUntilAHostHasReadIt) {
+    Watcher watcher;
+    ASSERT_TRUE(host.registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher,
+                                    QDBusConnection::ExportAllContents));
+    ASSERT_TRUE(host.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
+    QMenu menu;
+    StatusNotifierItem item(exporter, QIcon(), QStringLiteral("Quorvel"), sampleMenu(menu), 1,
+                            [](std::uint32_t) {});
+    const int bound = StatusNotifierItem::kConfirmMilliseconds + 3000;
+
+    // Listed by its unique name, but read by no host: registered again.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return watcher.registrations == 2; }, bound));
+    EXPECT_EQ(watcher.items, QStringList{exporter.baseService()});
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        exporter.baseService(), QStringLiteral("/StatusNotifierItem"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << QStringLiteral("org.kde.StatusNotifierItem") << QStringLiteral("Id");
+    const QDBusPendingReply<QDBusVariant> id = host.asyncCall(get);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return id.isFinished(); }, 5000));
+    EXPECT_EQ(id.value().variant().toString(), QStringLiteral("Quorvel"));
+
+    // Read: it stays registered once.
+    QTest::qWait(bound);
+    EXPECT_EQ(watcher.registrations, 2);
+}
+
 }  // namespace
 }  // namespace quorvel::runtime::qt
+
+#include "dbus_menu_exporter_test.moc"

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QTest>
 #include <QTimer>
+#include <memory>
 
 namespace quorvel::runtime::qt {
 namespace {
@@ -35,7 +36,7 @@ TEST(QtPopupMenu, ShowsCaptionsAndSeparatorsInOrder) {
     EXPECT_EQ(menu.caption(0), "after build");
 }
 
-TEST(QtPopupMenu, TheChosenItemRunsBeforePopupReturnsAndADismissRunsNothing) {
+TEST(QtPopupMenu, TheChosenItemRunsAfterTheMenuClosedAndADismissRunsNothing) {
     std::vector<std::string> chosen;
     QtPopupMenu menu(items(chosen));
     QMenu& shown = menu.menu();
@@ -48,11 +49,32 @@ TEST(QtPopupMenu, TheChosenItemRunsBeforePopupReturnsAndADismissRunsNothing) {
         QTest::keyClick(&shown, Qt::Key_Return);
     });
     menu.popup();
+    EXPECT_TRUE(chosen.empty());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !chosen.empty(); }, 5000));
     EXPECT_EQ(chosen, std::vector<std::string>{"QuitMe"});
 
     QTimer::singleShot(0, &shown, [&shown] { QTest::keyClick(&shown, Qt::Key_Escape); });
     menu.popup();
+    QTest::qWait(50);
     EXPECT_EQ(chosen, std::vector<std::string>{"QuitMe"});
+}
+
+// 終了 chosen twice before either runs (a host's two clicks): the first frees the menu, as the
+// program's 終了 does, and the second, still queued, goes with it.
+TEST(QtPopupMenu, ACommandStillQueuedWhenTheMenuGoesNeverRuns) {
+    int quits = 0;
+    std::unique_ptr<QtPopupMenu> menu;
+    menu = std::make_unique<QtPopupMenu>(std::vector<MenuItem>{{"QuitMe", "終了", [&] {
+                                                                    ++quits;
+                                                                    menu.reset();
+                                                                }}});
+    QAction* quit = menu->menu().actions().at(0);
+    quit->trigger();
+    quit->trigger();
+    EXPECT_EQ(quits, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return menu == nullptr; }, 5000));
+    QTest::qWait(50);
+    EXPECT_EQ(quits, 1);
 }
 
 TEST(QtPopupMenu, AnEndlessCaptionIsShortenedOnScreenOnly) {
