@@ -472,6 +472,7 @@ hosts__gnome_icon() {
     HOSTS_ICON=$(jq -c 'select(length == 1 and .[0].shown) | .[0]' <<<"$HOSTS_EVAL")
     [[ -n $HOSTS_ICON ]]
 }
+hosts__gnome_no_icon() { hosts_gnome_probe 'icons()' && [[ $HOSTS_EVAL == '[]' ]]; }
 hosts_gnome_wait_icon() {
     e2e_poll "$E2E_TIMEOUT_MS" hosts__gnome_icon || e2e_fail "expected one shown icon in the top bar, saw: $HOSTS_EVAL"
 }
