@@ -26,10 +26,15 @@ if [[ -e "$E2E_TMP/opener-hold" ]]; then
         ${t[sleep]} 0.02
     done
 fi
+# Folders go on to a real opener once one is given.
+[[ -d "\$1" && -s "$E2E_TMP/opener-through" ]] && exec \$(<"$E2E_TMP/opener-through") "\$@"
 exit 0
 EOF
     chmod 0755 "$E2E_TMP/bin/xdg-open"
 }
+
+# e2e_opener_through CMD...: from now on folders are recorded, then opened with CMD.
+e2e_opener_through() { echo "$*" >"$E2E_TMP/opener-through"; }
 
 e2e_opener_hold() { rm -f "$E2E_TMP/opener-release"; : >"$E2E_TMP/opener-hold"; }
 e2e_opener_release() { : >"$E2E_TMP/opener-release"; rm -f "$E2E_TMP/opener-hold"; }
