@@ -103,7 +103,7 @@ void DBusMenuExporter::sendChanges() {
     emit adaptor_->LayoutUpdated(revision_, 0);
 }
 
-bool DBusMenuExporter::event(int id, const QString& eventId) {
+bool DBusMenuExporter::handleEvent(int id, const QString& eventId) {
     QAction* action = actionFor(id);
     if (action == nullptr) {
         return id == 0;
@@ -156,13 +156,13 @@ QDBusVariant DBusMenuExporter::GetProperty(int id, const QString& name) {
 }
 
 void DBusMenuExporter::Event(int id, const QString& eventId, const QDBusVariant&, uint) {
-    event(id, eventId);
+    handleEvent(id, eventId);
 }
 
 QList<int> DBusMenuExporter::EventGroup(const DBusMenuEventList& events) {
     QList<int> unknown;
     for (const DBusMenuEvent& entry : events) {
-        if (!event(entry.id, entry.eventId)) {
+        if (!handleEvent(entry.id, entry.eventId)) {
             unknown.append(entry.id);
         }
     }

@@ -59,7 +59,7 @@ class DBusMenuExporter final : public QObject, protected QDBusContext {
   private:
     QAction* actionFor(int id) const;
     // Acts on a host's event for item `id`; false for an id the menu does not have.
-    bool event(int id, const QString& eventId);
+    bool handleEvent(int id, const QString& eventId);
     void sendChanges();
 
     QPointer<QMenu> menu_;

@@ -51,7 +51,8 @@ using DBusMenuItemKeysList = QList<DBusMenuItemKeys>;
 struct DBusMenuEvent {
     int id = 0;
     QString eventId;
-    QDBusVariant data;
+    // Never empty: QtDBus learns the type's signature from a default one.
+    QDBusVariant data{0};
     uint timestamp = 0;
 };
 using DBusMenuEventList = QList<DBusMenuEvent>;

@@ -60,7 +60,10 @@ StatusNotifierItem::StatusNotifierItem(QDBusConnection connection, const QIcon& 
     }
     menu_ = std::make_unique<DBusMenuExporter>(menu, connection_, kMenuPath);
     connection_.registerObject(kItemPath, this, QDBusConnection::ExportAdaptors);
-    connection_.registerService(service_);
+    // The well-known name, for hosts that look items up by it (a peer connection has no bus).
+    if (connection_.interface() != nullptr) {
+        connection_.registerService(service_);
+    }
     confirmation_.setSingleShot(true);
     confirmation_.setInterval(kConfirmMilliseconds);
     connect(&confirmation_, &QTimer::timeout, this, &StatusNotifierItem::confirmShown);
@@ -71,7 +74,9 @@ StatusNotifierItem::~StatusNotifierItem() {
     if (connection_.isConnected()) {
         connection_.unregisterObject(kMenuPath);
         connection_.unregisterObject(kItemPath);
-        connection_.unregisterService(service_);
+        if (connection_.interface() != nullptr) {
+            connection_.unregisterService(service_);
+        }
     }
     QDBusConnection::disconnectFromBus(connection_.name());
 }
