@@ -107,7 +107,9 @@ void StatusNotifierItem::confirmShown() {
             reply.isValid() ? qdbus_cast<QStringList>(reply.value().variant()) : QStringList();
         const QString self = connection_.baseService();
         const bool listed = std::any_of(items.begin(), items.end(), [&self](const QString& item) {
-            return item == self || item.startsWith(self + QLatin1Char('/'));
+            // Hosts list an item as "service", "service/path" or, GNOME's, "service@/path".
+            return item == self || item.startsWith(self + QLatin1Char('/')) ||
+                   item.startsWith(self + QLatin1Char('@'));
         });
         if ((!listed || !hostRead_) && registrations_ < kMostRegistrations) {
             registerWithWatcher();
