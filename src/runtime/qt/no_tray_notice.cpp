@@ -37,7 +37,8 @@ QString NoTrayNotice::text() {
 }
 
 void NoTrayNotice::start() {
-    if (!started_) {
+    // With a tray already there, nothing is armed: no timer wakes the program later.
+    if (!started_ && !trayPresent_()) {
         started_ = true;
         delay_.start();
     }
@@ -78,6 +79,7 @@ void NoTrayNotice::tell() {
 }
 
 void NoTrayNotice::trayAppeared() {
+    delay_.stop();
     if (shown_ == 0 || !server_) {
         return;
     }
