@@ -41,6 +41,9 @@ void Form1::Form_MouseDown(std::int16_t /*Button*/, std::int16_t /*Shift*/, floa
     switch (message) {
         case runtime::WM_LBUTTONDOWN:
             formPrivateFolder();
+            if (!privateFolderOpened_) {
+                runtime().desktop.noteWindowsBeforeOpen(folderWindow());
+            }
             if (folder::openPrivateFolder(PrivateFolder, runtime())) {
                 privateFolderOpened_ = true;
             }
@@ -63,7 +66,7 @@ void Form1::Form_Unload(std::int16_t& /*Cancel*/) {
     // Closing the folder's window is a courtesy: whatever goes wrong, the shut-down goes on.
     try {
         if (privateFolderOpened_) {
-            runtime().desktop.closeWindowTitled(UserName);
+            runtime().desktop.closeFolderWindow(folderWindow());
         }
     } catch (...) {
     }

@@ -5,6 +5,7 @@
 
 #include "bookmarks/main_form.h"
 #include "menu/file_menu.h"
+#include "runtime/folder_window.h"
 
 namespace quorvel {
 struct Module1;
@@ -38,9 +39,10 @@ class Form1 : public bookmarks::MainForm {
   private:
     void LoadUrlFromReg();
     void formPrivateFolder();
+    runtime::FolderWindow folderWindow() const { return {PrivateFolder, UserName}; }
 
     Module1& module_;
-    // A window titled with the user name is only ours to close once we opened the folder.
+    // The folder's window is only ours to close once we opened the folder.
     bool privateFolderOpened_ = false;
     bool privateFolderFormed_ = false;
 };

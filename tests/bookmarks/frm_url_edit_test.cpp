@@ -146,10 +146,11 @@ TEST_F(UrlEditorTest, QuittingWhileItIsOpenSavesTheConfirmedTableThenClosesIt) {
     fake.chooseFromTrayMenu("QuitMe");
 
     EXPECT_EQ(stored("Title url2"), "作者HP");
-    EXPECT_THAT(logOf({"store.save", "tray.remove", "close-window", "window.destroy", "loop."}),
-                ElementsAre(::testing::StartsWith("store.save"), "tray.remove", "close-window taro",
-                            "window.destroy Quorvel Private URL Editor", "window.destroy Form1",
-                            "loop.quit"));
+    EXPECT_THAT(
+        logOf({"store.save", "tray.remove", "close-window", "window.destroy", "loop."}),
+        ElementsAre(::testing::StartsWith("store.save"), "tray.remove",
+                    "close-window /opt/Quorvel/taro", "window.destroy Quorvel Private URL Editor",
+                    "window.destroy Form1", "loop.quit"));
 }
 
 TEST(UrlEditorDesign, FocusOrderRunsOkCancelThenTitleAndUrlRowByRow) {

@@ -1,7 +1,8 @@
 /* Other X11 clients for the end-to-end scenarios: windows the program should or
  * should not close, a stand-in window manager, clipboard access.
- *   xpeer window LOG [--title T] [--net-name T] [--wm-name T] [--no-delete]
+ *   xpeer window LOG [--title T] [--net-name T] [--wm-name T] [--class C] [--no-delete]
  *       maps a top-level window; --title sets both WM_NAME and _NET_WM_NAME,
+ *       --class its WM_CLASS (instance and class C),
  *       writes "mapped 0xID" to LOG once mapped, then one line per client
  *       message: "delete" (WM_DELETE_WINDOW: exits 0), "ping N", "message ATOM"
  *   xpeer wm LOG [CLIENT...]
@@ -10,6 +11,8 @@
  *       _NET_CLIENT_LIST, as a reparenting window manager does; writes
  *       "ready 0xID" (ID: its own window, for pings), then logs the client
  *       messages sent to the root as "message ATOM 0xWINDOW L0 L1" and pings as "ping N"
+ *   xpeer many N CLASS           maps N top-level windows of that WM_CLASS titled
+ *       "w1" to "wN" (both title properties), prints "mapped N", then waits
  *   xpeer ping WINDOW N          sends a ping message to WINDOW's owner
  *   xpeer close WINDOW           sends WM_DELETE_WINDOW, as a window manager would
  *   xpeer text SEL MS            prints SEL's text (UTF8_STRING); exit 1 if none within MS
@@ -29,6 +32,7 @@
 #include <poll.h>
 #include <string.h>
 #include <sys/time.h>
+#include <unistd.h>
 
 static Display *open_display(void)
 {
@@ -90,7 +94,7 @@ static void send_message(Display *d, Window to, Window about, Atom type, long ma
 
 static int cmd_window(int argc, char **argv)
 {
-    const char *net_name = NULL, *wm_name = NULL;
+    const char *net_name = NULL, *wm_name = NULL, *class_name = NULL;
     int with_delete = 1;
     for (int i = 1; i < argc; i++) {
         if (strcmp(argv[i], "--title") == 0 && i + 1 < argc)
@@ -99,6 +103,8 @@ static int cmd_window(int argc, char **argv)
             net_name = argv[++i];
         else if (strcmp(argv[i], "--wm-name") == 0 && i + 1 < argc)
             wm_name = argv[++i];
+        else if (strcmp(argv[i], "--class") == 0 && i + 1 < argc)
+            class_name = argv[++i];
         else if (strcmp(argv[i], "--no-delete") == 0)
             with_delete = 0;
         else
@@ -118,6 +124,10 @@ static int cmd_window(int argc, char **argv)
     if (net_name != NULL)
         XChangeProperty(d, w, XInternAtom(d, "_NET_WM_NAME", False), XInternAtom(d, "UTF8_STRING", False), 8,
                         PropModeReplace, (const unsigned char *)net_name, (int)strlen(net_name));
+    if (class_name != NULL) {
+        XClassHint hint = {(char *)class_name, (char *)class_name};
+        XSetClassHint(d, w, &hint);
+    }
     /* A window without WM_DELETE_WINDOW still speaks the protocol, just not that part. */
     Atom list[2] = {take_focus, del};
     XSetWMProtocols(d, w, list, with_delete ? 2 : 1);
@@ -310,8 +320,33 @@ static int cmd_keys(int argc, char **argv)
     return missing;
 }
 
+static int cmd_many(long n, const char *class_name)
+{
+    Display *d = open_display();
+    Atom net_name = XInternAtom(d, "_NET_WM_NAME", False), utf8 = XInternAtom(d, "UTF8_STRING", False);
+    XClassHint hint = {(char *)class_name, (char *)class_name};
+    for (long i = 1; i <= n; i++) {
+        char title[32];
+        int length = snprintf(title, sizeof title, "w%ld", i);
+        /* 2 by 2, side by side below the tray: overlapping siblings cost the server dearly. */
+        Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), (int)(i % 500) * 2, 100 + (int)(i / 500) * 2, 2, 2,
+                                       0, 0, 0);
+        XChangeProperty(d, w, XA_WM_NAME, XA_STRING, 8, PropModeReplace, (unsigned char *)title, length);
+        XChangeProperty(d, w, net_name, utf8, 8, PropModeReplace, (unsigned char *)title, length);
+        XSetClassHint(d, w, &hint);
+        XMapWindow(d, w);
+    }
+    XSync(d, False);
+    printf("mapped %ld\n", n);
+    fflush(stdout);
+    for (;;)
+        pause();
+}
+
 int main(int argc, char **argv)
 {
+    if (argc == 4 && strcmp(argv[1], "many") == 0)
+        return cmd_many(atol(argv[2]), argv[3]);
     if (argc >= 3 && strcmp(argv[1], "window") == 0) {
         int rc = cmd_window(argc - 2, argv + 2);
         if (rc == 2)

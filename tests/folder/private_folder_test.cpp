@@ -91,15 +91,18 @@ TEST_F(PrivateFolderTest, AFolderThatCannotBeCreatedIsReportedAndTheProgramGoesO
     EXPECT_EQ(fake.popups, 1);
 }
 
-TEST_F(PrivateFolderTest, AtExitTheWindowTitledWithTheUserNameIsClosedAfterTheSave) {
-    fake.windowTitles = {"Documents", "taro", "taro"};
+TEST_F(PrivateFolderTest, AtExitTheFolderWindowThisRunOpenedIsClosedAfterTheSave) {
+    fake.windowTitles = {"Documents", "taro"};  // the home folder /home/taro shows the same name
     start();
     fake.pressIcon(513);
+    fake.windowTitles.push_back("taro");  // what the open brought up
+    fake.pressIcon(513);                  // a second open notes nothing new
     fake.chooseFromTrayMenu("QuitMe");
     EXPECT_THAT(logOf({"store.save", "tray.remove", "close-window", "window.destroy", "loop."}),
-                ElementsAre(::testing::StartsWith("store.save"), "tray.remove", "close-window taro",
-                            "window.destroy Form1", "loop.quit"));
+                ElementsAre(::testing::StartsWith("store.save"), "tray.remove",
+                            "close-window " + folder, "window.destroy Form1", "loop.quit"));
     EXPECT_THAT(fake.windowTitles, ElementsAre("Documents", "taro"));
+    EXPECT_EQ(fake.windowsBeforeOpen, 1u);
 }
 
 TEST_F(PrivateFolderTest, AWindowTitledWithTheUserNameIsLeftAloneUnlessThisRunOpenedTheFolder) {
@@ -134,7 +137,7 @@ TEST_F(PrivateFolderTest, AFailureToCloseTheFolderWindowIsSilent) {
         world.pressIcon(513);
         ASSERT_EQ(world.opened.size(), 1u);
         run.requestEnd(runtime::vbAppTaskManager);
-        EXPECT_NE(std::find(world.log.begin(), world.log.end(), "close-window taro"),
+        EXPECT_NE(std::find(world.log.begin(), world.log.end(), "close-window " + folder),
                   world.log.end());
         EXPECT_TRUE(world.messages.empty());
         EXPECT_TRUE(world.loopEnded);

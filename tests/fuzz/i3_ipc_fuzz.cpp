@@ -27,14 +27,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool wholeReply = (data[0] & 1) != 0;
     const QByteArray reply =
         wholeReply ? rest.toByteArray() : i3ipc::encodeMessage(i3ipc::kGetTree, rest);
-    const std::vector<std::int64_t> ids = i3ipc::windowsTitledInTreeReply(reply, title);
+    const quorvel::runtime::FolderWindow folder{"/opt/Quorvel/" + title, title};
+    const std::vector<std::int64_t> ids = i3ipc::windowsShowingInTreeReply(reply, folder);
     for (const std::int64_t id : ids) {
         check(id > 0);
         check(i3ipc::killCommand(id) == "[con_id=" + QByteArray::number(id) + "] kill");
     }
     if (!wholeReply) {
         // The header adds nothing: the same windows as the payload alone.
-        check(ids == i3ipc::windowsTitled(rest, title));
+        check(ids == i3ipc::windowsShowing(rest, folder));
     }
     if (i3ipc::commandSucceeded(rest)) {
         const QJsonDocument parsed = QJsonDocument::fromJson(rest.toByteArray());

@@ -1,50 +1,69 @@
-// Window properties as another client may set them: any type, format, count and bytes.
+// Window properties as another client may set them: any type, format, count and bytes, in a
+// reply as the X server builds it, read as each property the exit step looks at.
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "fuzz_check.h"
-#include "runtime/qt/x11_property_decoding.h"
+#include "runtime/qt/file_manager_titles.h"
+#include "runtime/qt/x11_window_properties.h"
 
 using namespace quorvel::runtime::qt;
 
 namespace {
 
-constexpr TextAtoms kAtoms{300, 301};
-constexpr std::uint32_t kTypes[] = {kAtoms.utf8String, kAtoms.compoundText, kStringAtom, 33, 0};
+constexpr xcb_atom_t kUtf8String = 300;
+constexpr xcb_atom_t kTypes[] = {kUtf8String, XCB_ATOM_STRING, XCB_ATOM_WINDOW, XCB_ATOM_ATOM, 0};
+
+void readAs(xcb_get_property_reply_t* reply, std::uint32_t items) {
+    const std::uint8_t format = reply->format;
+    const auto windows = x11::windowsOf(reply);
+    check(windows.empty() ||
+          (reply->type == XCB_ATOM_WINDOW && format == 32 && windows.size() == items));
+    const auto atoms = x11::atomsOf(reply);
+    check(atoms.empty() || (reply->type == XCB_ATOM_ATOM && format == 32 && atoms.size() == items));
+
+    xcb_ewmh_connection_t ewmh{};
+    ewmh.UTF8_STRING = kUtf8String;
+    const auto text = x11::utf8TextOf(ewmh, reply);
+    check(!text || (reply->type == kUtf8String && format == 8 && text->size() <= items &&
+                    text->find('\0') == std::string::npos));
+    const std::string windowClass = x11::windowClassOf(reply);
+    check(windowClass.empty() ||
+          (reply->type == XCB_ATOM_STRING && format == 8 && windowClass.size() < items));
+    if (text) {
+        const quorvel::runtime::FolderWindow folder{"/home/" + windowClass, windowClass};
+        if (titleShowsFolder(*text, windowClass, folder)) {
+            check(text->starts_with(windowClass) && !windowClass.empty());
+        }
+    }
+}
 
 }  // namespace
 
-// Input: type selector, format, 4-byte item count, then the value's bytes.
+// Input: a byte (bit 7: the count is the whole value), format, 4-byte item count, then the
+// value's bytes. The reply is read as each type in turn.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 6) {
         return 0;
     }
-    PropertyReply reply;
-    reply.type = kTypes[data[0] % std::size(kTypes)];
-    reply.format = data[1];
-    std::memcpy(&reply.items, data + 2, 4);
-    reply.value = std::span(data + 6, size - 6);
-    if (data[0] & 0x80) {
-        // Mostly a count that matches the bytes, so that decoding itself is reached.
-        reply.format = 8;
-        reply.items = static_cast<std::uint32_t>(reply.value.size());
-    }
-
-    const auto text = decodeText(reply, kAtoms);
-    if (text) {
-        check(isUtf8(*text));
-        check(reply.format == 8 && reply.items <= reply.value.size());
-        const std::string_view raw(reinterpret_cast<const char*>(reply.value.data()), reply.items);
-        if (reply.type == kAtoms.utf8String) {
-            check(*text == raw);
-        } else if (reply.type == kStringAtom) {
-            check(text->size() >= raw.size() && text->size() <= raw.size() * 2);
-        }
-    }
-    const auto list = decodeList(reply);
-    if (!list.empty()) {
-        check(reply.format == 32 && list.size() == reply.items);
-        check(std::memcmp(list.data(), reply.value.data(), list.size() * 4) == 0);
+    const std::uint8_t format = data[1] == 16 || data[1] == 32 ? data[1] : 8;
+    std::uint32_t claimed = 0;
+    std::memcpy(&claimed, data + 2, 4);
+    const std::size_t bytes = size - 6;
+    // The server's value_len always counts whole items of the value it sends.
+    const auto whole = static_cast<std::uint32_t>(bytes / (format / 8));
+    const std::uint32_t items = (data[0] & 0x80) ? whole : std::min(claimed, whole);
+    std::vector<std::uint32_t> buffer((sizeof(xcb_get_property_reply_t) + bytes + 3) / 4 + 1);
+    auto* reply = reinterpret_cast<xcb_get_property_reply_t*>(buffer.data());
+    reply->response_type = XCB_GET_PROPERTY;
+    reply->format = format;
+    reply->value_len = items;
+    reply->length = static_cast<std::uint32_t>((bytes + 3) / 4);
+    std::memcpy(buffer.data() + sizeof(xcb_get_property_reply_t) / 4, data + 6, bytes);
+    for (const xcb_atom_t type : kTypes) {
+        reply->type = type;
+        readAs(reply, items);
     }
     return 0;
 }

@@ -269,17 +269,25 @@ bool FakeRuntime::createPrivateDirectory(const std::string& path) {
     return true;
 }
 
-bool FakeRuntime::closeWindowTitled(const std::string& title) {
-    log.push_back("close-window " + title);
+void FakeRuntime::noteWindowsBeforeOpen(const runtime::FolderWindow& folder) {
+    windowsBeforeOpen =
+        static_cast<std::size_t>(std::count(windowTitles.begin(), windowTitles.end(), folder.name));
+}
+
+bool FakeRuntime::closeFolderWindow(const runtime::FolderWindow& folder) {
+    log.push_back("close-window " + folder.path);
     if (desktopFails) {
         throw std::runtime_error("no display");
     }
-    const auto found = std::find(windowTitles.begin(), windowTitles.end(), title);
-    if (found == windowTitles.end()) {
-        return false;
+    // The first window titled with the name that came after the open.
+    std::size_t seen = 0;
+    for (auto window = windowTitles.begin(); window != windowTitles.end(); ++window) {
+        if (*window == folder.name && seen++ >= windowsBeforeOpen) {
+            windowTitles.erase(window);
+            return true;
+        }
     }
-    windowTitles.erase(found);
-    return true;
+    return false;
 }
 
 }  // namespace quorvel::testing

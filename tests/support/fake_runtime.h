@@ -60,7 +60,8 @@ class FakeRuntime final : private runtime::EventLoop,
     int twipsPerPixel = 15;
     std::map<std::string, runtime::PathInfo> paths;  // what exists on disk
     bool directoriesCreatable = true;
-    std::vector<std::string> windowTitles;  // other programs' top-level windows
+    std::vector<std::string> windowTitles;  // other programs' top-level windows, oldest first
+    std::size_t windowsBeforeOpen = 0;      // those titled with the folder's name at its open
     bool desktopFails = false;              // the desktop throws on any request
 
     // --- the user ---
@@ -126,7 +127,8 @@ class FakeRuntime final : private runtime::EventLoop,
     std::optional<runtime::PathInfo> examine(const std::string& path) const override;
     bool createPrivateDirectory(const std::string& path) override;
     // DesktopWindows
-    bool closeWindowTitled(const std::string& title) override;
+    void noteWindowsBeforeOpen(const runtime::FolderWindow& folder) override;
+    bool closeFolderWindow(const runtime::FolderWindow& folder) override;
 
     runtime::FormRegistry forms_;
     runtime::Runtime runtime_;

@@ -206,15 +206,15 @@ class ForeignWindow {
 TEST(Win32DesktopWindows, AWindowWithTheTitleIsClosedThroughItsFileMenu) {
     const ForeignWindow folder(L"taro 専用");
     Win32DesktopWindows desktop;
-    EXPECT_FALSE(desktop.closeWindowTitled("taro"));
+    EXPECT_FALSE(desktop.closeFolderWindow({"C:\\Tools\\taro", "taro"}));
     EXPECT_TRUE(IsWindow(folder.hwnd()));
-    EXPECT_TRUE(desktop.closeWindowTitled("taro 専用"));
+    EXPECT_TRUE(desktop.closeFolderWindow({"C:\\Tools\\taro 専用", "taro 専用"}));
     for (int i = 0; i < 150 && IsWindow(folder.hwnd()); ++i) {
         Sleep(kPollMilliseconds);
     }
     EXPECT_TRUE(folder.closedByMenu());
     EXPECT_FALSE(IsWindow(folder.hwnd()));
-    EXPECT_FALSE(desktop.closeWindowTitled("taro 専用"));
+    EXPECT_FALSE(desktop.closeFolderWindow({"C:\\Tools\\taro 専用", "taro 専用"}));
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <QJsonValue>
 #include <cstring>
 
+#include "runtime/qt/file_manager_titles.h"
+
 namespace quorvel::runtime::qt::i3ipc {
 
 namespace {
@@ -38,6 +40,18 @@ bool isWindow(const QJsonObject& node) {
            isEmptyOrAbsentArray(node, QStringLiteral("floating_nodes"));
 }
 
+// A native Wayland window's app_id, or an Xwayland window's X11 class.
+QString windowClass(const QJsonObject& node) {
+    const QJsonValue appId = node.value(QStringLiteral("app_id"));
+    if (appId.isString()) {
+        return appId.toString();
+    }
+    return node.value(QStringLiteral("window_properties"))
+        .toObject()
+        .value(QStringLiteral("class"))
+        .toString();
+}
+
 }  // namespace
 
 QByteArray encodeMessage(std::uint32_t type, QByteArrayView payload) {
@@ -61,23 +75,25 @@ std::optional<std::uint32_t> replyPayloadLength(QByteArrayView header, std::uint
     return length;
 }
 
-std::vector<std::int64_t> windowsTitled(QByteArrayView treeJson, std::string_view title) {
+std::vector<std::int64_t> windowsShowing(QByteArrayView treeJson, const FolderWindow& folder) {
     QJsonParseError error{};
     const QJsonDocument tree = QJsonDocument::fromJson(treeJson.toByteArray(), &error);
     if (error.error != QJsonParseError::NoError || !tree.isObject()) {
         return {};
     }
-    const QString wanted = QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()));
+    // Every title that shows the folder begins with its name: a cheap test for most windows.
+    const QString folderName = QString::fromStdString(folder.name);
     std::vector<std::int64_t> found;
     // Depth first with a stack of our own: the tree's depth is the reply's to choose.
     std::vector<QJsonObject> pending{tree.object()};
     while (!pending.empty()) {
         const QJsonObject node = std::move(pending.back());
         pending.pop_back();
-        const QJsonValue name = node.value(QStringLiteral("name"));
+        const QString name = node.value(QStringLiteral("name")).toString();
         const QJsonValue id = node.value(QStringLiteral("id"));
-        if (isWindow(node) && name.isString() && name.toString() == wanted && id.isDouble() &&
-            id.toInteger(-1) > 0) {
+        if (name.startsWith(folderName) && isWindow(node) && id.isDouble() &&
+            id.toInteger(-1) > 0 &&
+            titleShowsFolder(name.toStdString(), windowClass(node).toStdString(), folder)) {
             found.push_back(id.toInteger());
         }
         // Reversed onto the stack, so that windows come out in the tree's order.
@@ -94,12 +110,13 @@ std::vector<std::int64_t> windowsTitled(QByteArrayView treeJson, std::string_vie
     return found;
 }
 
-std::vector<std::int64_t> windowsTitledInTreeReply(QByteArrayView reply, std::string_view title) {
+std::vector<std::int64_t> windowsShowingInTreeReply(QByteArrayView reply,
+                                                    const FolderWindow& folder) {
     const auto length = replyPayloadLength(reply, kGetTree);
     if (!length || static_cast<std::size_t>(reply.size()) != kHeaderSize + *length) {
         return {};
     }
-    return windowsTitled(reply.sliced(kHeaderSize), title);
+    return windowsShowing(reply.sliced(kHeaderSize), folder);
 }
 
 bool commandSucceeded(QByteArrayView replyJson) {

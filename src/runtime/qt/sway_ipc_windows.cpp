@@ -1,5 +1,6 @@
 #include "runtime/qt/sway_ipc_windows.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "runtime/posix/local_stream.h"
@@ -41,20 +42,34 @@ std::optional<QByteArray> SwayIpcWindows::exchange(posix::LocalStream& socket, s
     return headerBytes + QByteArray::fromStdString(*body);
 }
 
-bool SwayIpcWindows::closeWindowTitled(const std::string& title) {
+std::vector<std::int64_t> SwayIpcWindows::windowsShowing(posix::LocalStream& socket,
+                                                         const FolderWindow& folder) const {
+    if (!socket.connected()) {
+        return {};
+    }
+    const auto tree = exchange(socket, i3ipc::kGetTree, {});
+    return tree ? i3ipc::windowsShowingInTreeReply(*tree, folder) : std::vector<std::int64_t>{};
+}
+
+void SwayIpcWindows::noteWindowsBeforeOpen(const FolderWindow& folder) {
+    if (socketPath_.empty()) {
+        return;
+    }
+    posix::LocalStream socket(socketPath_, std::chrono::steady_clock::now() + patience_);
+    windowsBeforeOpen_ = windowsShowing(socket, folder);
+}
+
+bool SwayIpcWindows::closeFolderWindow(const FolderWindow& folder) {
     if (socketPath_.empty()) {
         return false;
     }
     posix::LocalStream socket(socketPath_, std::chrono::steady_clock::now() + patience_);
-    if (!socket.connected()) {
-        return false;
-    }
-    const auto tree = exchange(socket, i3ipc::kGetTree, {});
-    if (!tree) {
-        return false;
-    }
     bool closed = false;
-    for (const std::int64_t id : i3ipc::windowsTitledInTreeReply(*tree, title)) {
+    for (const std::int64_t id : windowsShowing(socket, folder)) {
+        if (std::find(windowsBeforeOpen_.begin(), windowsBeforeOpen_.end(), id) !=
+            windowsBeforeOpen_.end()) {
+            continue;
+        }
         const auto reply = exchange(socket, i3ipc::kRunCommand, i3ipc::killCommand(id));
         if (!reply) {
             break;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "runtime/desktop_windows.h"
 
@@ -24,15 +25,22 @@ class SwayIpcWindows final : public DesktopWindows {
     // The socket sway (SWAYSOCK) or i3 (I3SOCK) names in the environment.
     static SwayIpcWindows fromEnvironment();
 
-    // Asks every window titled exactly `title` to close, each by its container id.
-    bool closeWindowTitled(const std::string& title) override;
+    void noteWindowsBeforeOpen(const FolderWindow& folder) override;
+    // Asks every file manager window that took the folder's title after its open to close, each
+    // by its container id.
+    bool closeFolderWindow(const FolderWindow& folder) override;
 
   private:
+    // The tree's windows that show `folder`, and the socket for commands about them.
+    std::vector<std::int64_t> windowsShowing(posix::LocalStream& socket,
+                                             const FolderWindow& folder) const;
+
     static std::optional<QByteArray> exchange(posix::LocalStream& socket, std::uint32_t type,
                                               const QByteArray& payload);
 
     std::string socketPath_;
     std::chrono::milliseconds patience_;
+    std::vector<std::int64_t> windowsBeforeOpen_;
 };
 
 }  // namespace quorvel::runtime::qt

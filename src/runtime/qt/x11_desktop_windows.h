@@ -1,14 +1,33 @@
 #pragma once
 
+#include <cstdint>
+#include <memory>
+#include <vector>
+
 #include "runtime/desktop_windows.h"
 
 namespace quorvel::runtime::qt {
 
-// Top-level windows of the X11 display Qt is connected to, through its own xcb connection.
-// On any other display server nothing is found.
+// Folder windows on the X11 display Qt is connected to, found by the file manager's window class
+// and title; closed through the window manager (_NET_CLOSE_WINDOW) or, without one, the window's
+// own WM_DELETE_WINDOW. On any other display server nothing is found.
 class X11DesktopWindows final : public DesktopWindows {
   public:
-    bool closeWindowTitled(const std::string& title) override;
+    X11DesktopWindows();
+    ~X11DesktopWindows() override;
+    X11DesktopWindows(const X11DesktopWindows&) = delete;
+    X11DesktopWindows& operator=(const X11DesktopWindows&) = delete;
+
+    void noteWindowsBeforeOpen(const FolderWindow& folder) override;
+    bool closeFolderWindow(const FolderWindow& folder) override;
+
+  private:
+    class Display;
+    Display* display();
+
+    std::unique_ptr<Display> display_;  // made at first use, with the atoms
+    bool displayTried_ = false;
+    std::vector<std::uint32_t> windowsBeforeOpen_;
 };
 
 }  // namespace quorvel::runtime::qt

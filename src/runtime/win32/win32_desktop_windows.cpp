@@ -35,8 +35,8 @@ bool pollUntil(int polls, Done done) {
 
 }  // namespace
 
-bool Win32DesktopWindows::closeWindowTitled(const std::string& title) {
-    HWND target = FindWindowW(nullptr, widen(title).c_str());
+bool Win32DesktopWindows::closeFolderWindow(const FolderWindow& folder) {
+    HWND target = FindWindowW(nullptr, widen(folder.name).c_str());
     if (target == nullptr) {
         return false;
     }

@@ -161,3 +161,65 @@ e2e_folder_expect_open() {
     other=$(grep -v -e '^mapped ' -e '^ping ' "${E2E_FOLDER_PEER_LOG[$name]}")
     e2e_expect_eq "client messages received by window $name" "" "$other"
 }
+
+# e2e_folder__fm_window CLASS TITLE [EXCEPT]: a visible window of that WM_CLASS
+# whose title is TITLE, other than EXCEPT, into E2E_FOLDER_FM_WIN.
+e2e_folder__fm_window() {
+    local re id
+    re="^$(printf '%s' "$2" | sed 's/[][\.*^$(){}?+|]/\\&/g')\$"
+    for id in $(xdotool search --onlyvisible --name "$re" 2>/dev/null); do
+        [[ $id == "${3:-}" ]] && continue
+        [[ $(xprop -id "$id" WM_CLASS 2>/dev/null) == *"\"$1\""* ]] || continue
+        E2E_FOLDER_FM_WIN=$id
+        return 0
+    done
+    return 1
+}
+
+# e2e_folder_fm_round NAME DESKTOP CLASS TITLE: a real file manager (DESKTOP,
+# the default for folders) shows a folder named like the private one (the home
+# folder /home/<user>) before the program opens the private folder through
+# xdg-open; after the program ends, E2E_FOLDER_FM_CLOSED tells whether the private folder's
+# window closed, and the home folder's window must still be there. No window
+# manager: the windows are moved off the tray by hand.
+e2e_folder_fm_round() {
+    local name=$1 desktop=$2 class=$3 title=$4 home home_win
+    home=$E2E_TMP/fm-$name/$(id -un)
+    mkdir -p "$home"
+    printf '[Default Applications]\ninode/directory=%s\n' "$desktop" >"$XDG_CONFIG_HOME/mimeapps.list"
+    printf '#!/bin/sh\nexec /usr/bin/xdg-open "$@"\n' >"$E2E_TMP/bin/xdg-open"
+    (cd / && exec /usr/bin/xdg-open "$home") >>"$E2E_TMP/fm-$name.log" 2>&1 &
+    e2e_poll 90000 e2e_folder__fm_window "$class" "$title" ||
+        e2e_fail "$name showed no window titled '$title' for $home; log: $(tail -n 20 "$E2E_TMP/fm-$name.log")"
+    home_win=$E2E_FOLDER_FM_WIN
+    xdotool windowmove "$home_win" 40 380
+    e2e_start_program --exe "$E2E_FOLDER_EXE"
+    e2e_wait_docked
+    e2e_press_icon 1
+    E2E_FOLDER_FM_WIN=
+    if [[ $name == pcmanfm ]]; then
+        sleep 3 # a new tab of the window already open
+    else
+        e2e_poll 90000 e2e_folder__fm_window "$class" "$title" "$home_win" ||
+            e2e_fail "$name showed no second window titled '$title' after the left press"
+        xdotool windowmove "$E2E_FOLDER_FM_WIN" 520 380
+    fi
+    sleep 1
+    # Again: some place their window themselves once it is mapped, over the tray.
+    xdotool windowmove "$home_win" 40 380
+    [[ -n $E2E_FOLDER_FM_WIN ]] && xdotool windowmove "$E2E_FOLDER_FM_WIN" 520 380
+    sleep 0.5
+    e2e_screenshot "fm-$name-open"
+    # SIGTERM ends it as 終了 does; a window placed over the tray would take the menu's clicks.
+    e2e_signal_program TERM
+    e2e_expect_exit_status 0
+    E2E_FOLDER_FM_CLOSED=0
+    [[ -n $E2E_FOLDER_FM_WIN ]] && e2e_poll 5000 e2e__window_gone "$E2E_FOLDER_FM_WIN" && E2E_FOLDER_FM_CLOSED=1
+    e2e_screenshot "fm-$name-after-quit"
+    e2e__window_gone "$home_win" && e2e_fail "$name: the home folder's window $home_win was closed at exit"
+    e2e_log "$name: private folder's window closed: $E2E_FOLDER_FM_CLOSED; home window kept"
+    for id in $home_win $E2E_FOLDER_FM_WIN; do
+        kill "$(xdotool getwindowpid "$id" 2>/dev/null)" 2>/dev/null
+    done
+    return 0
+}

@@ -20,22 +20,29 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 // A sway tree, shortened: outputs hold workspaces, which hold splits, windows and floating
-// windows. Only the windows (leaf containers) titled exactly "taro" count.
+// windows. Only a file manager's windows (leaf containers) that show "taro" count.
 const QByteArray kTree = R"({"id":1,"type":"root","name":"root","nodes":[
   {"id":2,"type":"output","name":"taro","nodes":[
     {"id":3,"type":"workspace","name":"taro","nodes":[
-      {"id":4,"type":"con","name":"taro","nodes":[
-        {"id":5,"type":"con","name":"taro","pid":10,"nodes":[],"floating_nodes":[]},
-        {"id":6,"type":"con","name":"taro ","nodes":[],"floating_nodes":[]},
-        {"id":7,"type":"con","name":"Taro","nodes":[],"floating_nodes":[]},
-        {"id":8,"type":"con","name":"xtaro","nodes":[],"floating_nodes":[]},
-        {"id":9,"type":"con","name":null,"nodes":[],"floating_nodes":[]},
-        {"id":"10","type":"con","name":"taro","nodes":[]}
+      {"id":4,"type":"con","name":"taro","app_id":"caja","nodes":[
+        {"id":5,"type":"con","name":"taro","app_id":"pcmanfm-qt","pid":10,"nodes":[],"floating_nodes":[]},
+        {"id":6,"type":"con","name":"taro ","app_id":"pcmanfm-qt","nodes":[],"floating_nodes":[]},
+        {"id":7,"type":"con","name":"Taro","app_id":"pcmanfm-qt","nodes":[],"floating_nodes":[]},
+        {"id":8,"type":"con","name":"xtaro","app_id":"pcmanfm-qt","nodes":[],"floating_nodes":[]},
+        {"id":9,"type":"con","name":null,"app_id":"pcmanfm-qt","nodes":[],"floating_nodes":[]},
+        {"id":"10","type":"con","name":"taro","app_id":"pcmanfm-qt","nodes":[]},
+        {"id":13,"type":"con","name":"taro","app_id":"foot","nodes":[]},
+        {"id":14,"type":"con","name":"taro - Thunar","app_id":"thunar","nodes":[]}
       ]}],
      "floating_nodes":[
-      {"id":11,"type":"floating_con","name":"taro","window":4194307,"nodes":[]},
-      {"id":12,"type":"floating_con","name":"taro*","nodes":[]}
+      {"id":11,"type":"floating_con","name":"taro","app_id":null,"window":4194307,
+       "window_properties":{"class":"Caja"},"nodes":[]},
+      {"id":12,"type":"floating_con","name":"taro*","app_id":"nemo","nodes":[]}
      ]}]}]})";
+
+FolderWindow folder(const char* name) {
+    return {std::string("/opt/Quorvel/") + name, name};
+}
 
 QByteArray treeReply(const QByteArray& json) {
     return i3ipc::encodeMessage(i3ipc::kGetTree, json);
@@ -45,7 +52,8 @@ QByteArray treeReply(const QByteArray& json) {
 QByteArray nested(int depth) {
     QByteArray json;
     for (int id = 1; id <= depth; ++id) {
-        json += R"({"type":"con","name":"taro","id":)" + QByteArray::number(id) + R"(,"nodes":[)";
+        json += R"({"type":"con","name":"taro","app_id":"caja","id":)" + QByteArray::number(id) +
+                R"(,"nodes":[)";
     }
     for (int id = 1; id <= depth; ++id) {
         json += "]}";
@@ -53,19 +61,22 @@ QByteArray nested(int depth) {
     return json;
 }
 
-TEST(I3Ipc, FindsExactlyTheWindowsTitledWithTheName) {
-    EXPECT_THAT(i3ipc::windowsTitledInTreeReply(treeReply(kTree), "taro"), ElementsAre(5, 11));
-    EXPECT_THAT(i3ipc::windowsTitledInTreeReply(treeReply(kTree), "tar"), IsEmpty());
-    EXPECT_THAT(i3ipc::windowsTitledInTreeReply(treeReply(kTree), "taro*"), ElementsAre(12));
-    EXPECT_THAT(i3ipc::windowsTitledInTreeReply(treeReply(nested(300)), "taro"), ElementsAre(300));
+TEST(I3Ipc, FindsExactlyTheFileManagerWindowsThatShowTheFolder) {
+    EXPECT_THAT(i3ipc::windowsShowingInTreeReply(treeReply(kTree), folder("taro")),
+                ElementsAre(5, 14, 11));
+    EXPECT_THAT(i3ipc::windowsShowingInTreeReply(treeReply(kTree), folder("tar")), IsEmpty());
+    EXPECT_THAT(i3ipc::windowsShowingInTreeReply(treeReply(kTree), folder("taro*")),
+                ElementsAre(12));
+    EXPECT_THAT(i3ipc::windowsShowingInTreeReply(treeReply(nested(300)), folder("taro")),
+                ElementsAre(300));
     EXPECT_EQ(i3ipc::killCommand(11), "[con_id=11] kill");
     // i3 wraps a floating window in a floating container of the same title.
     const QByteArray i3Floating = R"({"type":"workspace","name":"1","floating_nodes":[
       {"id":20,"type":"floating_con","name":"taro","nodes":[
-        {"id":21,"type":"con","name":"taro","window":12345,"nodes":[],"floating_nodes":[]}]}]})";
-    EXPECT_THAT(i3ipc::windowsTitled(i3Floating, "taro"), ElementsAre(21));
-    const QByteArray utf8 = R"({"type":"con","id":3,"name":"太郎"})";
-    EXPECT_THAT(i3ipc::windowsTitled(utf8, "太郎"), ElementsAre(3));
+        {"id":21,"type":"con","name":"taro","app_id":"nemo","window":12345,"nodes":[],"floating_nodes":[]}]}]})";
+    EXPECT_THAT(i3ipc::windowsShowing(i3Floating, folder("taro")), ElementsAre(21));
+    const QByteArray utf8 = R"({"type":"con","id":3,"app_id":"org.gnome.Nautilus","name":"太郎"})";
+    EXPECT_THAT(i3ipc::windowsShowing(utf8, folder("太郎")), ElementsAre(3));
 }
 
 TEST(I3Ipc, AMalformedReplyFindsNothing) {
@@ -82,8 +93,8 @@ TEST(I3Ipc, AMalformedReplyFindsNothing) {
           treeReply(kTree).chopped(1), i3ipc::encodeMessage(i3ipc::kRunCommand, kTree),
           treeReply("not json"), treeReply("[1,2,3]"), treeReply("null"), treeReply(deep),
           treeReply(deepObjects), treeReply(R"({"nodes":[1,"x",null,[]],"floating_nodes":{}})"),
-          treeReply(R"({"type":"con","name":"taro","id":-4})"), garbage}) {
-        EXPECT_THAT(i3ipc::windowsTitledInTreeReply(reply, "taro"), IsEmpty())
+          treeReply(R"({"type":"con","name":"taro","app_id":"caja","id":-4})"), garbage}) {
+        EXPECT_THAT(i3ipc::windowsShowingInTreeReply(reply, folder("taro")), IsEmpty())
             << reply.left(40).toStdString();
     }
     EXPECT_TRUE(i3ipc::commandSucceeded(R"([{"success":true},{"success":true}])"));
@@ -125,6 +136,10 @@ class ScriptedSocket {
         std::size_t next = 0;
         QByteArray input;
         while (!done_.load()) {
+            if (server.waitForNewConnection(0)) {  // the next exchange, on a socket of its own
+                client = server.nextPendingConnection();
+                input.clear();
+            }
             client->waitForReadyRead(20);
             input += client->readAll();
             std::uint32_t length = 0;
@@ -159,19 +174,38 @@ class ScriptedSocket {
 TEST(SwayIpcWindows, ClosesEachWindowByItsIdAndGivesUpQuietlyOnAnythingElse) {
     using namespace std::chrono_literals;
     {
-        ScriptedSocket sway({treeReply(kTree),
-                             i3ipc::encodeMessage(i3ipc::kRunCommand, R"([{"success":true}])"),
-                             i3ipc::encodeMessage(i3ipc::kRunCommand, R"([{"success":true}])")});
-        EXPECT_TRUE(SwayIpcWindows(sway.path().toStdString(), 2000ms).closeWindowTitled("taro"));
+        const QByteArray ok = i3ipc::encodeMessage(i3ipc::kRunCommand, R"([{"success":true}])");
+        ScriptedSocket sway({treeReply(kTree), ok, ok, ok});
+        EXPECT_TRUE(
+            SwayIpcWindows(sway.path().toStdString(), 2000ms).closeFolderWindow(folder("taro")));
         std::this_thread::sleep_for(100ms);
         EXPECT_THAT(sway.requests(),
                     ElementsAre(i3ipc::encodeMessage(i3ipc::kGetTree, ""),
                                 i3ipc::encodeMessage(i3ipc::kRunCommand, "[con_id=5] kill"),
+                                i3ipc::encodeMessage(i3ipc::kRunCommand, "[con_id=14] kill"),
+                                i3ipc::encodeMessage(i3ipc::kRunCommand, "[con_id=11] kill")));
+    }
+    {
+        // Window 5 showed the folder's name before the open: the home folder's, left open.
+        ScriptedSocket sway({treeReply(R"({"id":3,"type":"workspace","nodes":[
+            {"id":5,"type":"con","name":"taro","app_id":"caja","nodes":[]}]})"),
+                             treeReply(kTree),
+                             i3ipc::encodeMessage(i3ipc::kRunCommand, R"([{"success":true}])"),
+                             i3ipc::encodeMessage(i3ipc::kRunCommand, R"([{"success":true}])")});
+        SwayIpcWindows windows(sway.path().toStdString(), 2000ms);
+        windows.noteWindowsBeforeOpen(folder("taro"));
+        EXPECT_TRUE(windows.closeFolderWindow(folder("taro")));
+        std::this_thread::sleep_for(100ms);
+        EXPECT_THAT(sway.requests(),
+                    ElementsAre(i3ipc::encodeMessage(i3ipc::kGetTree, ""),
+                                i3ipc::encodeMessage(i3ipc::kGetTree, ""),
+                                i3ipc::encodeMessage(i3ipc::kRunCommand, "[con_id=14] kill"),
                                 i3ipc::encodeMessage(i3ipc::kRunCommand, "[con_id=11] kill")));
     }
     {
         ScriptedSocket sway({treeReply(kTree)});
-        EXPECT_FALSE(SwayIpcWindows(sway.path().toStdString(), 2000ms).closeWindowTitled("nobody"));
+        EXPECT_FALSE(
+            SwayIpcWindows(sway.path().toStdString(), 2000ms).closeFolderWindow(folder("nobody")));
         std::this_thread::sleep_for(100ms);
         EXPECT_EQ(sway.requests().size(), 1u) << "no command without a window of that title";
     }
@@ -181,14 +215,15 @@ TEST(SwayIpcWindows, ClosesEachWindowByItsIdAndGivesUpQuietlyOnAnythingElse) {
         ScriptedSocket sway({reply});
         QElapsedTimer took;
         took.start();
-        EXPECT_FALSE(SwayIpcWindows(sway.path().toStdString(), 300ms).closeWindowTitled("taro"));
+        EXPECT_FALSE(
+            SwayIpcWindows(sway.path().toStdString(), 300ms).closeFolderWindow(folder("taro")));
         EXPECT_LT(took.elapsed(), 3000) << "never waits far past its patience";
         EXPECT_EQ(sway.requests().size(), 1u);
     }
     QTemporaryDir empty;
-    EXPECT_FALSE(
-        SwayIpcWindows(empty.filePath("none.sock").toStdString(), 300ms).closeWindowTitled("taro"));
-    EXPECT_FALSE(SwayIpcWindows(std::string(), 300ms).closeWindowTitled("taro"));
+    EXPECT_FALSE(SwayIpcWindows(empty.filePath("none.sock").toStdString(), 300ms)
+                     .closeFolderWindow(folder("taro")));
+    EXPECT_FALSE(SwayIpcWindows(std::string(), 300ms).closeFolderWindow(folder("taro")));
 }
 
 }  // namespace
