@@ -5,7 +5,8 @@
 # 終了, past GNOME's banner time, and 終了 ends the program the normal way (exit 0, the store
 # saved). With the extension turned on after the program started (a late host), its icon is
 # drawn in the top bar; a click opens the menu in order, a bookmark reaches the opener once, a
-# double click opens the private folder in nautilus, and 終了 takes the icon away.
+# double click opens the private folder in nautilus, and 終了 closes that window only (not
+# another folder's of the same name) and takes the icon away.
 # Usage: 27_host_gnome.sh [PROGRAM]
 source "$(dirname "$0")/lib.sh"
 e2e_init 27_host_gnome "${1:-}"
@@ -45,6 +46,13 @@ d_title=$E2E_DEFAULT_TITLE d_url=$E2E_DEFAULT_URL
 hosts_seed_store "$HOSTS_TITLE0" "$HOSTS_URL0" "$d_title" "$d_url" "$d_title" "$d_url" "$d_title" \
     "$d_url" "$d_title" "$d_url"
 e2e_opener_through gio open
+# Another folder of the user's name, open beforehand: its window has the same title.
+other=$E2E_TMP/session/other/$user
+"${HOSTS_AS[@]}" mkdir -p "$other" || e2e_fail "could not make $other"
+"${HOSTS_AS[@]}" gio open "$other" || e2e_fail "gio open $other failed"
+folder_window=$'org.gnome.Nautilus\t'$user
+hosts_gnome_wait_windows "$folder_window" 1
+other_window=$(hosts_gnome_window_ids "$folder_window")
 hosts_start_program "${wayland[@]}"
 e2e_wait_program_idle
 hosts_gnome_extension
@@ -62,7 +70,7 @@ e2e_expect_opener_call 1 "$HOSTS_URL0"
 hosts_gnome_click_icon 2
 e2e_wait_opener_calls 2
 e2e_expect_opener_call 2 "$HOSTS_FOLDER"
-hosts_gnome_wait_windows $'org.gnome.Nautilus\t'"$user" 1
+hosts_gnome_wait_windows "$folder_window" 2
 hosts_gnome_shot folder
 
 hosts_gnome_menu
@@ -70,5 +78,7 @@ hosts_gnome_menu_click 終了
 e2e_expect_exit_status 0
 hosts_wait_item_gone
 e2e_poll "$E2E_TIMEOUT_MS" hosts__gnome_no_icon || e2e_fail "the icon outlived the program: $HOSTS_EVAL"
+hosts_gnome_wait_windows "$folder_window" 1
+e2e_expect_eq "the window left open" "$other_window" "$(hosts_gnome_window_ids "$folder_window")"
 hosts_gnome_shot after-quit
 e2e_pass

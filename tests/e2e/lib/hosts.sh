@@ -528,7 +528,7 @@ HOSTS_GNOME_JS='globalThis.quorvelProbe = (() => {
         buttons: buttons.map(c => ({ label: c.label, ...place(c) })) };
     },
     windows: () => global.get_window_actors().map(a => a.meta_window)
-      .map(w => ({ title: w.get_title(), class: w.get_wm_class() })),
+      .map(w => ({ id: w.get_stable_sequence(), title: w.get_title(), class: w.get_wm_class() })),
   };
 })(); !imports.ui.main.layoutManager._startingUp'
 
@@ -636,10 +636,22 @@ hosts_gnome_menu_click() {
     hosts_gnome_click "$at"
 }
 
-# hosts_gnome_windows: HOSTS_WINDOWS gets "CLASS<TAB>TITLE" of every window on screen.
+# hosts_gnome_windows: HOSTS_WINDOWS gets "CLASS<TAB>TITLE" of every window on screen, and
+# HOSTS_WINDOW_IDS their ids (which the shell never reuses).
 hosts_gnome_windows() {
     hosts_gnome_probe 'windows()'
     mapfile -t HOSTS_WINDOWS < <(jq -r '.[] | "\(.class)\t\(.title)"' <<<"$HOSTS_EVAL")
+    mapfile -t HOSTS_WINDOW_IDS < <(jq -r '.[].id' <<<"$HOSTS_EVAL")
+}
+
+# hosts_gnome_window_ids CLASS<TAB>TITLE: the ids of those windows, one a line.
+hosts_gnome_window_ids() {
+    local i
+    hosts_gnome_windows
+    for i in "${!HOSTS_WINDOWS[@]}"; do
+        [[ ${HOSTS_WINDOWS[i]} == "$1" ]] && echo "${HOSTS_WINDOW_IDS[i]}"
+    done
+    return 0
 }
 hosts__gnome_window() {
     hosts_gnome_windows
