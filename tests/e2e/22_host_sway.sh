@@ -4,8 +4,9 @@
 # client and its item is driven as waybar drives it: tip, menu entries in
 # order, a bookmark reaches the opener once and unchanged, Activate opens the
 # private folder, 終了 exits 0 and takes the item away. At 終了 sway is asked
-# to close the windows titled exactly the user name (a Wayland one and an
-# Xwayland one), and only after this run opened the folder; near misses stay.
+# to close the file manager windows titled exactly the user name that came
+# after this run opened the folder (a Wayland one and an Xwayland one); near
+# misses, another program's window and one that showed the title before stay.
 # Usage: 22_host_sway.sh [PROGRAM]
 source "$(dirname "$0")/lib.sh"
 e2e_init 22_host_sway "${1:-}"
@@ -22,12 +23,12 @@ d_title=$E2E_DEFAULT_TITLE d_url=$E2E_DEFAULT_URL
 hosts_seed_store "$title0" "$url0" "$d_title" "$d_url" "$d_title" "$d_url" "$d_title" "$d_url" \
     "$d_title" "$d_url"
 
-hosts_sway_window exact "$user"
 hosts_sway_window suffix "${user}x"
 hosts_sway_window spaced "$user "
-# An X client on Xwayland, titled exactly the name too: sway lists it as well.
-DISPLAY=$HOSTS_XWAYLAND e2e_folder_peer_window x-exact --title "$user"
-DISPLAY=$HOSTS_XWAYLAND e2e_folder_peer_window x-prefix --title "x$user"
+hosts_sway_window terminal "$user" foot
+# Showed that title before the open, as the home folder's window would.
+hosts_sway_window before "$user"
+DISPLAY=$HOSTS_XWAYLAND e2e_folder_peer_window x-prefix --class Caja --title "x$user"
 e2e_poll "$E2E_TIMEOUT_MS" hosts__sway_titled "x$user" || e2e_fail "sway does not list the X window"
 
 # No DISPLAY: the program can only run on Wayland.
@@ -46,6 +47,9 @@ e2e_wait_opener_calls 2
 e2e_expect_opener_call 2 "$HOSTS_FOLDER"
 [[ -d $HOSTS_FOLDER && $(stat -c %U "$HOSTS_FOLDER") == "$user" ]] ||
     e2e_fail "Activate did not make the private folder $HOSTS_FOLDER for $user"
+# The windows the file managers would open now; an X client on Xwayland too.
+hosts_sway_window exact "$user"
+DISPLAY=$HOSTS_XWAYLAND e2e_folder_peer_window x-exact --class Caja --title "$user"
 
 hosts_menu_click 終了
 e2e_expect_exit_status 0
@@ -53,6 +57,8 @@ hosts_wait_item_gone
 hosts_sway_expect_closed exact
 hosts_sway_expect_open suffix "${user}x"
 hosts_sway_expect_open spaced "$user "
+hosts_sway_expect_open terminal "$user"
+hosts_sway_expect_open before "$user"
 DISPLAY=$HOSTS_XWAYLAND e2e_folder_expect_closed x-exact
 DISPLAY=$HOSTS_XWAYLAND e2e_folder_expect_open x-prefix
 hosts_grim after-quit
@@ -60,7 +66,7 @@ e2e_log "終了 closed the window titled '$user' only"
 
 # A run that never opened the folder leaves the windows of that title alone.
 hosts_sway_window other "$user"
-DISPLAY=$HOSTS_XWAYLAND e2e_folder_peer_window x-other --title "$user"
+DISPLAY=$HOSTS_XWAYLAND e2e_folder_peer_window x-other --class Caja --title "$user"
 hosts_start_program -u QT_QPA_PLATFORM XDG_SESSION_TYPE=wayland
 hosts_wait_item
 hosts_menu_click 終了

@@ -251,12 +251,13 @@ hosts__sway_titled() {
     return 1
 }
 
-# hosts_sway_window NAME TITLE: a foot terminal titled TITLE (the title stays
-# put: the command run in it never sets one); its pid in HOSTS_WIN_PID[NAME].
+# hosts_sway_window NAME TITLE [APP_ID]: a foot terminal titled TITLE (the title
+# stays put: the command run in it never sets one), with the app_id of a file
+# manager (pcmanfm-qt unless given); its pid in HOSTS_WIN_PID[NAME].
 declare -gA HOSTS_WIN_PID=()
 hosts_sway_window() {
     hosts_need foot:foot
-    hosts_spawn "foot-$1" foot --title "$2" sleep 600
+    hosts_spawn "foot-$1" foot --app-id "${3:-pcmanfm-qt}" --title "$2" sleep 600
     HOSTS_WIN_PID[$1]=$HOSTS_PID
     e2e_poll "$E2E_TIMEOUT_MS" hosts__sway_titled "$2" ||
         e2e_fail "expected a sway window titled '$2'; windows: ${HOSTS_WINDOWS[*]}"
