@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The exit step among many top-level windows: N windows of a file manager's class, none showing
 # the private folder, the folder opened once (through the fake opener), then the time from
 # SIGTERM to the program's exit, which covers the search for the folder's window. RUNS times.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How long each of a burst of bookmark launches holds the event loop: 1,000 opens through the
 // program's shell, and the same through QProcess::startDetached (how it was done before), each
 // timed; then how many openers are still unreaped once the loop has run a while.

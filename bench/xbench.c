@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The X side of scripts/bench. It timestamps the server's own events (ReparentNotify, MapNotify,
 // DamageNotify) as they arrive instead of polling the window tree, and drives input through
 // XTest exactly as xdotool does, without a process start per key.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The program's D-Bus interfaces, generated from their XML in src/runtime/qt/dbus by Qt's
 # qdbusxml2cpp: adaptors for the objects it exports, a proxy for the server it calls. The
 # program and the fuzz targets both build them.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-builds the native Win32 program on Linux with mingw-w64; tests run under Wine.
 #   cmake -S . -B build-win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 set(CMAKE_SYSTEM_NAME Windows)

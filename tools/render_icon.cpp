@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Renders the scalable icon at fixed sizes: square PNGs for icon themes, and the same pictures
 // as the program's resources read them, premultiplied ARGB words in this machine's byte order,
 // so that showing one takes no image reader:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The floor: what any Qt 6 Widgets tray program pays for an icon, a tooltip and a ten-entry
 // menu. Nothing else, so that the gap to Quorvel is Quorvel's own. The icon is painted in code:
 // no image file, no image or icon engine plugin.

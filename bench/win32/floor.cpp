@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The floor: the smallest native tray program with what Quorvel shows, an icon, a tooltip and a
 // ten-entry menu on the right press, built like Quorvel's Windows program. What Quorvel costs
 // beyond this is its own.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # shellcheck shell=bash
 # A private runtime folder (0700, ours) when the session has none; Qt programs, the build's
 # icon renderer and the tests among them, warn without one.

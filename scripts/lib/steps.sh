@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # shellcheck shell=bash
 # Progress for the scripts, step by step: `step "Building"` announces a step and says how long
 # the one before took; `steps_end` closes the last one and gives the total. `quietly LOG CMD...`

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bookmarks/bookmark_store.h"
 
 namespace quorvel::bookmarks {

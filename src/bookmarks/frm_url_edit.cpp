@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bookmarks/frm_url_edit.h"
 
 #include "bookmarks/bookmark_store.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "folder/private_folder.h"
 
 #include "runtime/message_box.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "menu/help_path.h"
 
 #include "runtime/paths.h"

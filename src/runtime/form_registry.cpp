@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/form_registry.h"
 
 #include "runtime/form.h"

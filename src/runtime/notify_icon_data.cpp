@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/notify_icon_data.h"
 
 #include <algorithm>

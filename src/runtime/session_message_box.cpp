@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/session_message_box.h"
 
 namespace quorvel::runtime {

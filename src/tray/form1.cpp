@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tray/form1.h"
 
 #include "bookmarks/bookmark_store.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tray/tray_icon_record.h"
 
 #include <string>

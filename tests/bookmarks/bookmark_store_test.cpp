@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bookmarks/bookmark_store.h"
 
 #include <gmock/gmock.h>

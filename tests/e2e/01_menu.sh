@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # First run: the icon docks, a right press shows exactly one menu, and the menu
 # holds five "作者HP" bookmarks, a separator, URL編集, ヘルプ, a separator and 終了,
 # in that order. Usage: 01_menu.sh [PROGRAM]

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The third bookmark hands the default URL to xdg-open exactly once; ヘルプ hands
 # it the absolute path of Help/help.html beside the executable, also for a copy
 # of the program in a folder with a space and Japanese in its name, started by

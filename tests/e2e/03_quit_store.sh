@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # 終了 exits with status 0, removes the icon and saves the ten default values on
 # the first run; a second run opens what the store holds, each bookmark its
 # own URL. Usage: 03_quit_store.sh [PROGRAM]

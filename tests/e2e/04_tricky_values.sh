@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Tricky stored values: each bookmark hands its URL to xdg-open byte for byte
 # as one argument, nothing in a URL is run by a shell, and 終了 saves every
 # title and URL unchanged. Usage: 04_tricky_values.sh [PROGRAM]

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # SIGTERM, SIGINT and SIGHUP save the bookmarks, remove the icon and exit 0
 # (SIGHUP also with the menu open). When the store cannot be written at 終了,
 # one message box "Quorvel 終了エラー" appears; after OK the program exits 0 and

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Started before any tray host, the program docks its icon once a host
 # appears; after the host dies and a new one starts (twice), it docks again:
 # exactly one icon each time, no stray window, and the menu still works.

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Titles are captions as they stand, so "&" keeps its menu meaning: it marks the next letter as
 # the item's access key and is not drawn; "&&" draws one "&". Usage: 07_access_keys.sh [PROGRAM]
 source "$(dirname "$0")/lib.sh"

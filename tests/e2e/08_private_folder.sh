@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # A left press opens <program folder>/<login name> with xdg-open, the program
 # folder found through the symbolic link the program was started by; the first
 # press makes the folder (0700, one level), later ones leave it as it is, a

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # At exit the program closes the private folder's window, once this run has
 # opened the folder: the first file manager's window (by WM_CLASS) whose title
 # is that file manager's title for the folder (_NET_WM_NAME or WM_NAME), and

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The bookmark editor (URL編集): it opens with the table's values and the focus
 # on OK; Tab goes OK, Cancel, title 1, URL 1, ... URL 5 and back to OK; Enter
 # and Esc do nothing. OK takes all ten boxes (an empty one becomes the default),

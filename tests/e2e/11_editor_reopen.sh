@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # URL編集 while the editor is open shows the same, single window with the typing
 # intact; 終了 then saves the table as last confirmed by OK, not the typing, and
 # closes the editor. Usage: 11_editor_reopen.sh [PROGRAM]

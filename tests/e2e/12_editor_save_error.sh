@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # When OK in the editor cannot save (read-only config folder), the message box
 # "Quorvel エラー" says "URLを保存できませんでした。"; the editor closes, the menu
 # shows and opens the new bookmark all the same, and the store file stays as it

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # cmake --install into a fresh prefix (with a space in it) gives the program
 # folder lib/quorvel (executable and Help/help.html), the launcher link
 # bin/quorvel, a valid desktop entry and autostart entry that start that

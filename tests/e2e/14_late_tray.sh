@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Started 3 s before any tray host, the program keeps running without showing
 # anything, and its icon docks within 1 s of the host's selection appearing:
 # one icon, and the menu works. Usage: 14_late_tray.sh [PROGRAM]

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # scripts/uninstall takes out of a prefix everything an install put there and the folders it
 # made, and leaves what was there before and what users keep: the private folders (so the
 # program folder too while it holds any) and the bookmarks. Each prefix has its manifest in its

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The README's team recipe, word for word (its prefix and group the only words changed), with
 # two real unprivileged users. Root installs and gives the group the program folder (mode 3775);
 # each member copies the autostart entry and starts what it names. A name taken in advance by

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The help page reads well in a browser window from 320 px wide to a full screen: in headless
 # Chromium, side by side in frames 320, 380, 768 and 1280 px wide, nothing is wider than its
 # frame and no element's content runs out of its box or its parent's (the table of contents'

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Without a display it can reach, the program says so in one line on stderr and ends with
 # status 1, before Qt starts (which would abort and suggest reinstalling): no display named,
 # an X display with no server, an X server that refuses the connection (access control on,

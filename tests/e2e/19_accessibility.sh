@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # A screen reader's view, through the desktop's accessibility bus: the menu's bookmark items
 # read as their titles with their URLs as descriptions; the editor is a dialog named by its
 # caption whose boxes are named by row and column and labelled by their row number. Row 3 is

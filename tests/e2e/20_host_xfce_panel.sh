@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # xfce4-panel 4.18, one panel on its own bus and display, holding both kinds
 # of tray in its status tray plugin. On the panel's bus the program's item
 # registers with the panel's StatusNotifier watcher and is driven as the

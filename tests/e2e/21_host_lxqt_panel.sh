@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # lxqt-panel with its statusnotifier plugin, on its own bus and display: the
 # program's item registers, shows the tip and the menu entries in order; a
 # bookmark reaches the opener once and unchanged, Activate opens the private

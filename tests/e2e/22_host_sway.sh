@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Wayland: sway (headless) with waybar as the StatusNotifier host, the
 # session run as an unprivileged user. The program runs as a native Wayland
 # client and its item is driven as waybar drives it: tip, menu entries in

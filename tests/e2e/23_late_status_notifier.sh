@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # With no notification area at all, the program says so once, 10 s after start, through the
 # notification server (dunst) and on stderr. xfce4-panel started after that notice gets the
 # StatusNotifier item: the notice is withdrawn, no XEmbed icon docks in the panel's tray, and

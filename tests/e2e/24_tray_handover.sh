@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Trays that come and go under one run: none at first (no notification server either: the
 # notice goes to stderr only), then trayer (XEmbed) well after the notice, then xfce4-panel in
 # its place (StatusNotifier takes the icon over), then trayer again (XEmbed takes it back).

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # With no notification area, the notice's 終了 is the way out: a left click on the notification
 # in dunst invokes its action, and the program ends the normal way: exit 0, the bookmarks
 # saved, the notice gone.

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # KDE Plasma 5.27 on Wayland: kwin_wayland on a virtual output and plasmashell
 # as the StatusNotifier host, the session run as an unprivileged user, the
 # program a native Wayland client started before plasmashell. Driven with real

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # GNOME Shell 43 (headless, Wayland), the session run as an unprivileged user and the program as
 # a native Wayland client, clicked for real through a virtual pointer.
 # Without the AppIndicator extension the no-tray notice is the way out: its banner stays, with

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Reads and drives the program through the accessibility bus (AT-SPI), as a screen reader would.
 
   atspi_probe.py tree APP TITLE          prints the window TITLE of application APP as a tree

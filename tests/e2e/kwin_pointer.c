@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* A pointer and keys for a headless KWin, through its fake-input protocol. One client
  * for the whole scenario (KWin loses some of a new client's first clicks).
  * Reads commands from stdin, one a line, and after KWin has taken each one

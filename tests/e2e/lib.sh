@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # shellcheck shell=bash disable=SC2034
 # Helpers for the end-to-end scenarios: a private Xvfb display, a real XEmbed
 # tray host (trayer), the program under test, xdotool input, screenshots and a

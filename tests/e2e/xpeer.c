@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Other X11 clients for the end-to-end scenarios: windows the program should or
  * should not close, a stand-in window manager, clipboard access.
  *   xpeer window LOG [--title T] [--net-name T] [--wm-name T] [--class C] [--no-delete]

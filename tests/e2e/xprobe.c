@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* The X11 probe of the end-to-end tests, Linux and Wine alike; no stock tool does these.
  *   xprobe owner SELECTION          prints the selection's owner; exit 1 if none
  *   xprobe grab X Y W H FILE.ppm    saves a screen area as a binary PPM

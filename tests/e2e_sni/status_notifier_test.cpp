@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's StatusNotifier item against a watcher of the test's own on a private session bus
 // (the test runs under dbus-run-session and a virtual X display), for what a real host cannot
 // be made to do.

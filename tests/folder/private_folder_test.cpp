@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "folder/private_folder.h"
 
 #include <gmock/gmock.h>

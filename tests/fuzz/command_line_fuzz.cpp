@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's arguments, as a user or a launcher may pass them.
 #include <cstdlib>
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Calls to the exported D-Bus objects (the StatusNotifier item and its menu) as any client on
 // the session bus may make them: any path, interface, member and signature, any values within
 // the protocol's rules, several at once. The objects are served on a peer connection in this

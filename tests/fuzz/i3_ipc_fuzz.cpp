@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Replies on sway's (or i3's) IPC socket: any bytes a compositor, or whatever holds the socket,
 // may send back.
 #include <QByteArray>

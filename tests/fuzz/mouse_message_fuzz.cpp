@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The X of the tray's mouse-down events: any float, scale mode and twips per pixel.
 #include <cmath>
 #include <cstdlib>

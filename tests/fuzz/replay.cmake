@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Runs FUZZER once over every file in the INPUTS folders (no fuzzing); fails if any input fails.
 set(files)
 foreach(folder IN LISTS INPUTS)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A store file as a user's editor, a crash or another copy may have left it.
 #include <QByteArray>
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "menu/file_menu.h"
 
 #include <gmock/gmock.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "program/display_check.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # No confirmed bookmark is lost on any exit path. Each run confirms an edit in the editor (OK),
 # then the store file is removed (a save writes the rows it did not change as the store holds
 # them, so an overwrite would count as another copy's edit), and the program ends by 終了, SIGTERM,

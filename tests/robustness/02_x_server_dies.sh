@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The X server goes away (Xvfb killed) while the program runs, with the editor open and an
 # edit not yet confirmed: the program ends by itself, and the store holds the table confirmed
 # earlier by OK, whole, with no lock or temp file left. Usage: 02_x_server_dies.sh [PROGRAM]

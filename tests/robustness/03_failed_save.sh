@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # A save that fails leaves the old store byte for byte and shows exactly one message box:
 # (a) the config folder read-only at the editor's OK ("Quorvel エラー"); once it is writable
 # again, 終了 saves the confirmed table; (b) the store file read-only at OK and at 終了 ("Quorvel

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # kill -9 in the middle of a save never leaves a mixed or partial table. The program loads
 # table A; the test then puts file B on disk and starts a save of A (SIGTERM, or OK in the
 # editor) and kills the program at the N-th file event of the save in the config folder

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Two copies of the program and one store. (a) Both quit at the same moment (one SIGTERM
 # command for both), each holding its own table: the store ends as exactly one copy's table,
 # five times over, with no lock file left. (b) A copy starts while another one saves: the

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # A lock file left behind never stops the next save. (1) A copy is killed while it holds
 # QSettings' lock file (held at the moment the lock's content is written, then SIGKILL): the
 # next copy's OK save succeeds without an error box, within the usual wait, and removes the

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # An empty lock file (a copy killed between creating the lock and writing its pid into it)
 # does not stop the next save: nobody holds it, so an old one is removed at once and a fresh
 # one after a short wait (about 1 s; the program never waits more than about 2 s for a lock).

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Bad stored data: the program starts, its menu opens, 終了 exits 0 and writes a complete
 # table, and nothing of the old file is lost: what a rewrite would drop is first copied to
 # Quorvel.ini.damaged (or -2, -3, ...), byte for byte, and stderr says so; a clean file gets no

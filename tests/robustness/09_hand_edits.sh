@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Hand-edited stores whose content a QSettings rewrite drops or changes although every line
 # looks like "key=value": the text must survive the save at 終了, either in the new store or
 # in a byte-identical Quorvel.ini.damaged. Hand edits that a rewrite only quotes, escapes or

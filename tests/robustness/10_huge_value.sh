@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # A title near the most a store takes (2 MiB less 64 KB, so that the file stays within its
 # 2 MiB bound): the program starts, the menu opens, its caption is shortened on screen (the
 # title is made of narrow letters first, so a 200-character caption fits the 1024-pixel

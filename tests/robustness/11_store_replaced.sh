@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The store replaced by something else. (a) A directory: the menu offers the defaults, OK and
 # 終了 each show their one box and the directory stays untouched. (b) A symbolic link to a
 # file elsewhere (a dotfiles folder): the bookmarks come from the target, OK and 終了 write

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # A full disk, as a 64 KB tmpfs on the config folder. (a) No room even for the lock file and
 # (b) room for the lock but not for the new store: OK shows its box, the old store stays byte
 # for byte, no temp file is left, and once there is room 終了 saves the confirmed table.

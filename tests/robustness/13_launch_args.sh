@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # What reaches the opener. Each bookmark's URL must arrive as exactly one argument, byte for
 # byte, and nothing in it may be run by a shell: line feeds and carriage returns with shell
 # commands after them, tabs and other controls, bidi controls (U+202E and friends, also in

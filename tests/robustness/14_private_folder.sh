@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The private folder <program folder>/<login> is never reached through a link or another
 # user's folder. For each of: a link to a folder of the user's own, a link to another user's
 # folder (uid 4242), a folder owned by uid 4242, a plain file, a dangling link, a left press

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # A termination signal while a window waits for the user ends the program cleanly (exit 0,
 # no window left), with the confirmed table saved where the store is writable:
 # (a) SIGTERM with the editor open and an edit not confirmed: the confirmed table is saved,

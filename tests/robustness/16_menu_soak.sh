@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Long use does not grow: 1,000 right press / Escape cycles on the tray icon (driven by the
 # probe, alternating between two points on the icon) keep the program's resident memory within
 # 1 MB of what it was after 20 warm-up cycles, measured from /proc once the program is idle

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Long use does not grow: 200 editor cycles (menu, URL編集, then Cancel and OK in turn; each
 # OK saves) keep the resident memory within 1 MB of what it was after 20 warm-up cycles,
 # measured once the program is idle with the pointer away. The store still holds the table.

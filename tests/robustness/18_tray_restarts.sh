@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The tray host killed and restarted 20 times (SIGKILL and SIGTERM in turn): after each
 # restart exactly one icon docks, no other window of the program is visible, and the program
 # answers (its menu opens; every fifth time a bookmark opens). It ends with 終了, status 0.

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # A save is durable: tracing the system calls of the program's save (the store session helper,
 # which runs the program's own store code) shows the new file synced (fdatasync), then renamed
 # over the store, then the store's folder synced (fsync of a descriptor opened O_DIRECTORY), in

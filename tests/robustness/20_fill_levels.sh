@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # A failed save never damages the store, however full the disk. The store's folder is a
 # 64 KB tmpfs holding a 4-page store; it is filled until 0, 1, 2 ... 12 pages are free ("no room
 # for the lock" up to "room for all but the last page" and beyond), and the program's own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kills a program in the middle of a save, at a chosen point.
  *   savekill DIR PID N DELAY_US -- TRIGGER...
  *   savekill DIR PID FILE:KIND DELAY_US -- TRIGGER...   (the first event KIND, e.g. modify, on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads or writes a store file through QSettings, the way the program does, so that the
 // scenarios see the values the program would see.
 //   quorvel_store_probe dump FILE

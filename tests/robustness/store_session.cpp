@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One run of the program's store, without its windows: loads the table from the user's store as
 // the program does, changes one URL as the editor's OK would, then saves as OK and as 終了 do, in
 // the order given. Prints one line per save: "ok saved", "quit failed: <details>"..., each

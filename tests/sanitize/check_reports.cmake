@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Fails if any sanitized process of the run wrote a report into REPORTS; CLEAR empties it first.
 file(GLOB reports ${REPORTS}/report*)
 if(CLEAR)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Linked into every executable of a sanitized build: the options its sanitizers start with, so
 // that tests, the program under Xvfb and a hand run all report the same way. The environment's
 // ASAN_OPTIONS, LSAN_OPTIONS and UBSAN_OPTIONS still come after these and win.

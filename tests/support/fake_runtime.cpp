@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/fake_runtime.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tray/mouse_message_decoding.h"
 
 #include <gtest/gtest.h>

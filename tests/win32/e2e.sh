@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The native Windows program end to end under Wine, on the X display in DISPLAY (a window
 # manager and an XEmbed tray running there) with the prepared prefix in WINEPREFIX:
 #   e2e.sh BUILD_DIR OUTPUT_DIR XPROBE PROGRAM_DIR

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The end-to-end test's stand-in for the handlers that ShellExecuteW starts (a browser, the
 // folder window): it appends "open<TAB>argument" to the file named by QUORVEL_E2E_OPENER_LOG.
 // For a folder it also shows a window titled with the folder's name, with a File menu whose

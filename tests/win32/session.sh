@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Sourced by scripts/test-win32 and bench/win32/measure: a private desktop for the native
 # Windows program. An X display (Xvfb) with a window manager (evilwm) and an XEmbed tray
 # (trayer), and a fresh Wine prefix that shows Japanese. Everything it starts is ended, by its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/posix/durable_files.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/posix/local_stream.h"
 
 #include <poll.h>

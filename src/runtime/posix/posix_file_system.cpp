@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/posix/posix_file_system.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/posix/regular_file.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/qt/dbus_tray_types.h"
 
 #include <QDBusMetaType>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/qt/display_connection.h"
 
 #include <fcntl.h>

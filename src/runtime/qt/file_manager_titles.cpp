@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/qt/file_manager_titles.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/qt/i3_ipc.h"
 
 #include <QJsonArray>

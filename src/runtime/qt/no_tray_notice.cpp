@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/qt/no_tray_notice.h"
 
 #include <QDBusConnection>

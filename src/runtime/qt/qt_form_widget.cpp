@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/qt/qt_form_widget.h"
 
 #include <QCloseEvent>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/qt/qt_settings_store.h"
 
 #include <QElapsedTimer>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/qt/qt_system_info.h"
 
 #include <pwd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/qt/status_notifier_item.h"
 
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/qt/sway_ipc_windows.h"
 
 #include <algorithm>

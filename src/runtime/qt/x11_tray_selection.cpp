@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/qt/x11_tray_selection.h"
 
 #include <QGuiApplication>

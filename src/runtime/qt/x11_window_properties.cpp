@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/qt/x11_window_properties.h"
 
 #include <cstring>

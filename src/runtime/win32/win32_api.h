@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // <windows.h> for the backend. Some of its macros have the names of things in the port (the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/win32/win32_backend.h"
 
 #include <atomic>

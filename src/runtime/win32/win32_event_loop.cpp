@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/win32/win32_event_loop.h"
 
 #include "runtime/win32/win32_window_system.h"

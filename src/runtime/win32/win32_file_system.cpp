@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/win32/win32_file_system.h"
 
 #include "runtime/win32/win32_api.h"

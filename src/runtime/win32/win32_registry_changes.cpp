@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/win32/win32_registry_changes.h"
 
 namespace quorvel::runtime::win32 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Resource numbers shared by quorvel.rc and the code; plain defines, since windres reads them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/win32/win32_text.h"
 
 #include "runtime/win32/win32_api.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # shellcheck shell=bash disable=SC2034
 # The desktop's accessibility bus for a scenario: a private D-Bus session (dbus-run-session),
 # the AT-SPI bus launcher and registry of at-spi2-core, and the program started with its AT-SPI

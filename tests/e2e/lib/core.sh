@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # shellcheck shell=bash disable=SC2034
 # Basics of every scenario: constants, logging, bounded polls, failure and pass,
 # the processes it started (stopped in reverse order by the EXIT trap) and e2e_init.

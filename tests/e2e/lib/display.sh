@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # shellcheck shell=bash disable=SC2034
 # The private X display (Xvfb) and the XEmbed tray host (trayer).
 

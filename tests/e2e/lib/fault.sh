@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # shellcheck shell=bash disable=SC2034
 # Fault and abuse helpers for tests/robustness: the store read through QSettings
 # (quorvel_store_probe), the editor, message boxes, memory, and the C helpers

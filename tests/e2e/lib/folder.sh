@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # shellcheck shell=bash disable=SC2034
 # The private folder, its message boxes, and other X clients (xpeer.c) as its
 # windows, a stand-in window manager and clipboard access.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # shellcheck shell=bash
 # Real tray hosts for the end-to-end scenarios, each in its own session bus:
 # xfce4-panel and lxqt-panel on the scenario's Xvfb display, sway (headless)

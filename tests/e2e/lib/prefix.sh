@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # shellcheck shell=bash
 # Installing from the build folder into a scenario's own prefix, and reading what is there: for
 # the uninstall and team scenarios.

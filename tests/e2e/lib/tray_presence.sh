@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # shellcheck shell=bash
 # Real hosts that come and go during a run: a private session bus, xfce4-panel (StatusNotifier
 # watcher and host, XEmbed tray too), dunst (notification server), and a look at the program's

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # shellcheck shell=bash
 # Real unprivileged users for a scenario (root only): made with groupadd/useradd, each with a
 # home, config and runtime folder in the scenario's temp dir, and removed when it ends.

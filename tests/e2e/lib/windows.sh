@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # shellcheck shell=bash disable=SC2034
 # The program's windows on the display: listing, the docked icon, titled windows,
 # focus, colours and screenshots.

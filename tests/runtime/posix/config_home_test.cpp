@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/posix/config_home.h"
 
 #include <gtest/gtest.h>

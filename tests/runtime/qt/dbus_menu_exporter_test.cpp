@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/qt/dbus_menu_exporter.h"
 
 #include <gtest/gtest.h>

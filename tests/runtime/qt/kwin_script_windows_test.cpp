@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/qt/kwin_script_windows.h"
 
 #include <gmock/gmock.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/qt/qt_message_box.h"
 
 #include <gtest/gtest.h>

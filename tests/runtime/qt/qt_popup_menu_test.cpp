@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/qt/qt_popup_menu.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/qt/store_file_check.h"
 
 #include <gtest/gtest.h>

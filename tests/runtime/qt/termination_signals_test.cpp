@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/qt/termination_signals.h"
 
 #include <gtest/gtest.h>
