@@ -489,6 +489,8 @@ hosts_kde_open_menu() {
 hosts_kwin_expect_no_window() {
     e2e_poll "$E2E_TIMEOUT_MS" hosts__kwin_no_window "$1" ||
         e2e_fail "expected no window '$1'; KWin has: $(printf '[%s] ' "${HOSTS_WINDOWS[@]}")"
+}
+
 # ---------------------------------------------------------------- GNOME Shell
 
 HOSTS_GNOME_EXTENSION=ubuntu-appindicators@ubuntu.com
