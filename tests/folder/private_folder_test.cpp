@@ -35,7 +35,7 @@ TEST_F(PrivateFolderTest, TheFirstLeftPressNamesTheFolderAfterTheUserOrDefaultUs
     EXPECT_EQ(fake.userNameLookups, 1);
     program.requestEnd(runtime::vbAppTaskManager);
     EXPECT_THAT(logOf({"mkdir", "close-window"}),
-                ElementsAre("mkdir " + folder, "close-window taro"));
+                ElementsAre("mkdir " + folder, "close-window " + folder));
 
     FakeRuntime nameless;
     nameless.userName_.reset();
@@ -45,7 +45,7 @@ TEST_F(PrivateFolderTest, TheFirstLeftPressNamesTheFolderAfterTheUserOrDefaultUs
     nameless.pressIcon(513);
     other.requestEnd(runtime::vbAppTaskManager);
     EXPECT_THAT(nameless.opened, ElementsAre("/Default User"));
-    EXPECT_NE(std::find(nameless.log.begin(), nameless.log.end(), "close-window Default User"),
+    EXPECT_NE(std::find(nameless.log.begin(), nameless.log.end(), "close-window /Default User"),
               nameless.log.end());
 }
 

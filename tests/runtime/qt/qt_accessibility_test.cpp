@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 
 #include "bookmarks/frm_url_edit_design.h"
@@ -113,6 +114,8 @@ TEST(QtAccessibility, MenuItemsKeepTheirCaptionAndCarryTheirUrlAndThePressChoose
     });
     QTimer::singleShot(2000, &shown, [&] { shown.hide(); });  // the press did not close it
     menu.popup();
+    // The command runs from the event loop once the menu has closed.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !chosen.empty(); }, 5000));
     EXPECT_EQ(chosen, std::vector<std::string>{"QuitMe"});
     EXPECT_FALSE(shown.isVisible());
 }
