@@ -118,6 +118,11 @@ bool DBusMenuExporter::handleEvent(int id, const QString& eventId) {
 
 uint DBusMenuExporter::GetLayout(int parentId, int recursionDepth, const QStringList& propertyNames,
                                  DBusMenuNode& layout) {
+    // Changes still waiting for their batch go out first, so the revision fits the layout.
+    if (changes_.isActive()) {
+        changes_.stop();
+        sendChanges();
+    }
     if (parentId == 0 && menu_) {
         layout = dbusMenuLayout(*menu_, recursionDepth, propertyNames);
     } else if (const QAction* action = actionFor(parentId)) {
