@@ -9,9 +9,9 @@
 
 namespace quorvel::runtime::qt {
 
-// The file managers that say which folder a window shows first; then the compositor, where it
-// offers a way (sway, i3, KWin); then the X11 display Qt is on, which also holds the Xwayland
-// windows of a Wayland session run with the xcb platform.
+// The file managers that say which folder a window shows; the compositor, where it offers a way
+// (sway, i3, KWin); and the X11 display Qt is on, which also holds the Xwayland windows of a
+// Wayland session run with the xcb platform.
 class QtDesktopWindows final : public DesktopWindows {
   public:
     QtDesktopWindows() : compositor_(SwayIpcWindows::fromEnvironment()) {}
@@ -22,8 +22,13 @@ class QtDesktopWindows final : public DesktopWindows {
     }
 
     bool closeFolderWindow(const FolderWindow& folder) override {
-        return fileManagers_.closeFolderWindow(folder) || compositor_.closeFolderWindow(folder) ||
-               kwin_.closeFolderWindow(folder) || x11_.closeFolderWindow(folder);
+        // Every way is asked: the folder may be open in more than one file manager, and each
+        // way closes only the windows it can tell show the folder.
+        const bool byFileManager = fileManagers_.closeFolderWindow(folder);
+        const bool byCompositor = compositor_.closeFolderWindow(folder);
+        const bool byKWin = kwin_.closeFolderWindow(folder);
+        const bool byX11 = x11_.closeFolderWindow(folder);
+        return byFileManager || byCompositor || byKWin || byX11;
     }
 
   private:
