@@ -26,8 +26,8 @@ using Clock = std::chrono::steady_clock;
 const QString kService = QStringLiteral("org.kde.KWin");
 
 // KWin's resourceClass of the file managers' windows: the X11 WM_CLASS class (in either case,
-// whichever KWin passes on) or the Wayland app_id. A window of any other class is judged by the
-// rule for a class titleShowsFolder does not know.
+// whichever KWin passes on) or the Wayland app_id. A window of any other class is never the
+// folder's.
 constexpr std::string_view kFileManagerClasses[] = {
     "thunar",  "Thunar",  "pcmanfm",        "Pcmanfm",  "pcmanfm-qt", "caja",
     "Caja",    "nemo",    "Nemo",           "nautilus", "Nautilus",   "org.gnome.Nautilus",
@@ -52,7 +52,6 @@ function text(value) {
     return s;
 }
 function shows(caption, cls) {
-    if (table.classes.indexOf(cls) < 0) return table.anyClass.indexOf(caption) >= 0;
     for (var i = 0; i < table.pairs.length; ++i) {
         if (table.pairs[i][0] === caption && table.pairs[i][1] === cls) return true;
     }
@@ -72,26 +71,16 @@ for (var i = 0; i < windows.length; ++i) {
 KWinScriptWindows::KWinScriptWindows(std::chrono::milliseconds patience) : patience_(patience) {}
 
 QByteArray KWinScriptWindows::matchTable(const FolderWindow& folder) {
-    QJsonArray classes;
     QJsonArray pairs;
-    QJsonArray anyClass;
-    for (const std::string_view cls : kFileManagerClasses) {
-        classes.append(fromUtf8(cls));
-    }
     for (const std::string& caption : captionsFor(folder.name)) {
         for (const std::string_view cls : kFileManagerClasses) {
             if (titleShowsFolder(caption, cls, folder)) {
                 pairs.append(QJsonArray{fromUtf8(caption), fromUtf8(cls)});
             }
         }
-        if (titleShowsFolder(caption, {}, folder)) {
-            anyClass.append(fromUtf8(caption));
-        }
     }
-    QByteArray json = QJsonDocument(QJsonObject{{QStringLiteral("classes"), classes},
-                                                {QStringLiteral("pairs"), pairs},
-                                                {QStringLiteral("anyClass"), anyClass}})
-                          .toJson(QJsonDocument::Compact);
+    QByteArray json =
+        QJsonDocument(QJsonObject{{QStringLiteral("pairs"), pairs}}).toJson(QJsonDocument::Compact);
     // JSON leaves these two line separators raw; older script engines end a string at them.
     json.replace("\xe2\x80\xa8", "\\u2028");
     json.replace("\xe2\x80\xa9", "\\u2029");
