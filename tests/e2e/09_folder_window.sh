@@ -135,7 +135,7 @@ for pid in "${E2E_FOLDER_PEER_PID[@]}"; do
     e2e__untrack "$pid"
 done
 xprop -root -remove _NET_SUPPORTED && xprop -root -remove _NET_CLIENT_LIST || e2e_fail "xprop could not clear the root"
-hosts_start_bus
+hosts_start_bus --activation
 for fm in "thunar thunar.desktop Thunar $user - Thunar 1" "pcmanfm pcmanfm.desktop Pcmanfm $user 0" \
     "pcmanfm-qt pcmanfm-qt.desktop pcmanfm-qt $user 1" "caja caja.desktop Caja $user 1" \
     "nemo nemo.desktop Nemo $user 1" "dolphin org.kde.dolphin.desktop dolphin $user 1"; do

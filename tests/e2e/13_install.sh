@@ -13,10 +13,7 @@ source "$(dirname "$0")/lib.sh"
 e2e_init 13_install "${1:-}"
 build=${2:-$E2E_REPO_DIR/build}
 [[ -f $build/cmake_install.cmake ]] || e2e_fail "no cmake_install.cmake in the build folder $build"
-command -v desktop-file-validate >/dev/null || e2e_fail "missing: desktop-file-validate (desktop-file-utils)"
-command -v cmake >/dev/null || e2e_fail "missing: cmake"
-command -v appstreamcli >/dev/null || e2e_fail "missing: appstreamcli (appstream)"
-command -v groff >/dev/null || e2e_fail "missing: groff (groff-base)"
+e2e_need desktop-file-validate:desktop-file-utils cmake:cmake appstreamcli:appstream groff:groff-base
 
 prefix="$E2E_TMP/install root"
 # cmake --install rewrites the build folder's install_manifest.txt, which is

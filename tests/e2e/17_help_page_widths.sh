@@ -8,7 +8,8 @@
 # read there and left in the artifacts, whole and cut per width. Usage: 17_help_page_widths.sh [PROGRAM]
 source "$(dirname "$0")/lib.sh"
 e2e_init 17_help_page_widths "${1:-}"
-browser=$(command -v chromium) || e2e_fail "missing: chromium"
+e2e_need chromium:chromium
+browser=$(command -v chromium)
 # The page as built (from data/help/help.html.in), beside the program.
 page=$E2E_PROGRAM_DIR/Help/help.html
 [[ -f $page ]] || e2e_fail "no help page beside the program: $page"

@@ -40,7 +40,7 @@ expect_refusal "xcb asked for, only Wayland named" "QT_QPA_PLATFORM=xcb: DISPLAY
 locked=$((free + 1))
 while [[ -e /tmp/.X11-unix/X$locked || -e /tmp/.X$locked-lock ]]; do locked=$((locked + 1)); done
 locked=:$locked
-command -v xauth >/dev/null || e2e_fail "missing: xauth (xauth)"
+e2e_need xauth:xauth
 xauth -q -f "$E2E_TMP/server-xauthority" add "$locked" . "$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')" ||
     e2e_fail "xauth could not write a cookie"
 : >"$E2E_TMP/empty-xauthority"
@@ -92,7 +92,7 @@ e2e_expect_exit_status 0
 if ((EUID != 0)); then
     e2e_log "not root: the Wayland part is left out"
 else
-    command -v sway >/dev/null || e2e_fail "missing: sway"
+    e2e_need sway:sway
     user=qvw$$
     e2e_users_add "qvwg$$" "$user"
     home=$E2E_TMP/home-$user

@@ -6,7 +6,6 @@
 # then filled and OK pressed by accessibility calls alone, and the store holds it.
 # Usage: 19_accessibility.sh [PROGRAM]
 source "$(dirname "$0")/lib.sh"
-e2e_atspi_session "$@"
 e2e_init 19_accessibility "${1:-}"
 e2e_start_x
 e2e_start_tray

@@ -9,7 +9,7 @@
 source "$(dirname "$0")/lib.sh"
 e2e_init 20_host_xfce_panel "${1:-}"
 e2e_start_x
-hosts_start_bus
+hosts_start_bus --activation
 hosts_start_xfce_panel
 hosts_wait_watcher xfce4-panel
 e2e_tray_owner || e2e_fail "xfce4-panel's tray does not own $E2E_TRAY_SELECTION"

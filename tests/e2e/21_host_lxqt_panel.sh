@@ -7,7 +7,7 @@
 source "$(dirname "$0")/lib.sh"
 e2e_init 21_host_lxqt_panel "${1:-}"
 e2e_start_x
-hosts_start_bus
+hosts_start_bus --activation
 hosts_start_lxqt_panel
 hosts_wait_watcher lxqt-panel
 shot() { e2e_screenshot "$1" 0 0 1024 32; }

@@ -13,7 +13,7 @@ source "$(dirname "$0")/lib.sh"
 e2e_init 22_host_sway "${1:-}"
 hosts_session_user nobody
 user=$HOSTS_USER
-hosts_start_bus
+hosts_start_bus --activation
 hosts_start_sway
 hosts_wait_watcher waybar
 hosts_grim bar-before
@@ -35,7 +35,7 @@ e2e_poll "$E2E_TIMEOUT_MS" hosts__sway_titled "x$user" || e2e_fail "sway does no
 # No DISPLAY: the program can only run on Wayland.
 hosts_start_program -u QT_QPA_PLATFORM XDG_SESSION_TYPE=wayland
 hosts_wait_item
-hosts_expect_item_tip Quorvel
+hosts_expect_item_names Quorvel
 hosts_expect_menu "$title0" "$d_title" "$d_title" "$d_title" "$d_title" - URL編集 ヘルプ - 終了
 hosts_wait_icon_drawn hosts_grim bar-with-icon bar-before 1280 30
 

@@ -7,8 +7,8 @@
 source "$(dirname "$0")/lib.sh"
 e2e_init 25_no_tray_quit "${1:-}"
 e2e_start_x
-e2e_tp_start_bus
-e2e_tp_start_dunst
+hosts_start_bus
+hosts_start_dunst
 # Only the first bookmark is stored: the other four take their defaults, and only the save at
 # the end writes them, so the store shows whether the end was the normal one.
 mkdir -p "$(dirname "$E2E_STORE")"
@@ -16,18 +16,15 @@ printf '%s\nTitle%%20url0=first\nurl0=http://one.quorvel.example/\n' "$E2E_STORE
 
 e2e_start_program
 e2e_wait_program_idle
-e2e_tp_wait_displayed 1 15000
-e2e_tp_expect_notice
-notice=$(xdotool search --onlyvisible --classname '^Dunst$' 2>/dev/null | head -n 1)
-[[ -n $notice ]] || e2e_fail "dunst shows the notice but no window of class Dunst is visible"
-eval "$(xdotool getwindowgeometry --shell "$notice")"
-e2e_screenshot notice "$X" "$Y" "$WIDTH" "$HEIGHT"
+hosts_wait_displayed 1 15000
+hosts_expect_notice
+hosts_notice_place
+e2e_screenshot notice "${HOSTS_NOTICE_AT[@]}"
 e2e_program_alive || e2e_fail "the program exited before the notice's action"
 
-xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click --delay 0 1 ||
-    e2e_fail "xdotool could not click the notification"
+hosts_click_notice
 e2e_expect_exit_status 0
-e2e_tp_wait_displayed 0
+hosts_wait_displayed 0
 e2e_defaults
 e2e_expect_store first http://one.quorvel.example/ "${E2E_DEFAULTS[@]:2}"
 e2e_pass

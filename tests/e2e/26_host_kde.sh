@@ -11,10 +11,10 @@
 # Usage: 26_host_kde.sh [PROGRAM]
 source "$(dirname "$0")/lib.sh"
 e2e_init 26_host_kde "${1:-}"
-hosts_need pcmanfm-qt:pcmanfm-qt dolphin:dolphin
+e2e_need pcmanfm-qt:pcmanfm-qt dolphin:dolphin
 hosts_session_user nobody
 user=$HOSTS_USER
-hosts_start_bus
+hosts_start_bus --activation
 hosts_start_kwin
 t=$E2E_DEFAULT_TITLE u=$E2E_DEFAULT_URL
 hosts_seed_store "$HOSTS_TITLE0" "$HOSTS_URL0" "$t" "$u" "$t" "$u" "$t" "$u" "$t" "$u"
@@ -25,7 +25,7 @@ e2e_wait_program_idle
 hosts_start_plasmashell
 hosts_wait_watcher plasmashell
 hosts_wait_item
-hosts_expect_item_tip Quorvel
+hosts_expect_item_names Quorvel
 hosts_expect_menu "$HOSTS_TITLE0" "$t" "$t" "$t" "$t" - URL編集 ヘルプ - 終了
 hosts_kde_wait_icon tray-icon
 

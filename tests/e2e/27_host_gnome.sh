@@ -13,7 +13,7 @@ source "$(dirname "$0")/lib.sh"
 e2e_init 27_host_gnome "${1:-}"
 hosts_session_user nobody
 user=$HOSTS_USER
-hosts_start_bus
+hosts_start_bus --activation
 hosts_start_gnome
 hosts_gnome_shot bar-before
 wayland=(QT_QPA_PLATFORM=wayland)

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The program's StatusNotifier item against a watcher of the test's own on a private session bus
-// (the test runs under dbus-run-session and a virtual X display), for what a real host cannot
-// be made to do.
+// (given with a virtual X display by tests/e2e/with_session.sh), for what a real host cannot be
+// made to do.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -132,7 +132,7 @@ bool pollFor(const std::function<bool()>& done, int milliseconds = 10000) {
 class StatusNotifierTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(bus.isConnected()) << "run under dbus-run-session";
+        ASSERT_TRUE(bus.isConnected()) << "run under tests/e2e/with_session.sh";
         ASSERT_TRUE(bus.registerVirtualObject(kWatcherPath, &watcher));
         ASSERT_TRUE(bus.registerService(kWatcherService));
 

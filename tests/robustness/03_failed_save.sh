@@ -71,18 +71,14 @@ answered_before_the_end() { # WHAT
     e2e_log "$1: the box was up until answered, exit 0"
 }
 e2e_stop_tray
-e2e_tp_start_bus
-e2e_tp_start_dunst
+hosts_start_bus
+hosts_start_dunst
 rm -f "$E2E_STORE" && mkdir "$E2E_STORE"
 e2e_start_program
-e2e_tp_wait_displayed 1 15000
-notice=$(xdotool search --onlyvisible --classname '^Dunst$' 2>/dev/null | head -n 1)
-[[ -n $notice ]] || e2e_fail "no window of class Dunst for the notice"
-eval "$(xdotool getwindowgeometry --shell "$notice")"
-xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click --delay 0 1 ||
-    e2e_fail "xdotool could not click the notification"
+hosts_wait_displayed 1 15000
+hosts_click_notice
 answered_before_the_end "the notice's 終了"
-e2e_tp_start_panel
+hosts_start_xfce_panel
 hosts_wait_watcher xfce4-panel
 e2e_start_program
 hosts_wait_item

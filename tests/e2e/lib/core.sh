@@ -62,6 +62,17 @@ e2e_expect_eq() {
     [[ "$2" == "$3" ]] || e2e_fail "$1: expected $(printf '%q' "$2"), saw $(printf '%q' "$3")"
 }
 
+# e2e_need TOOL:PACKAGE...: fails naming each missing tool (a command, or a file when it starts
+# with /) with the Debian package that has it.
+e2e_need() {
+    local tool missing=()
+    for tool in "$@"; do
+        if [[ $tool == /* ]]; then [[ -e ${tool%%:*} ]]; else command -v "${tool%%:*}" >/dev/null; fi ||
+            missing+=("${tool%%:*} (${tool#*:})")
+    done
+    ((${#missing[@]} == 0)) || e2e_fail "missing: ${missing[*]}"
+}
+
 e2e_pass() {
     e2e__now
     printf 'PASS [%s] in %d ms\n' "$E2E_NAME" $((E2E_NOW - E2E_START_MS)) >&2
@@ -197,16 +208,11 @@ e2e_init() {
     E2E_NAME=$1
     [[ -n $prog ]] || prog=$E2E_REPO_DIR/build/Quorvel/quorvel
     [[ -x $prog ]] || { printf 'FAIL [%s]: program not found or not executable: %s\n' "$E2E_NAME" "$prog" >&2; exit 1; }
-    local missing=() tool
-    for tool in Xvfb:xvfb trayer:trayer xdotool:xdotool xwininfo:x11-utils xdpyinfo:x11-utils \
+    e2e_need Xvfb:xvfb trayer:trayer xdotool:xdotool xwininfo:x11-utils xdpyinfo:x11-utils \
         import:imagemagick convert:imagemagick identify:imagemagick cc:gcc setpriv:util-linux \
-        fc-list:fontconfig base64:coreutils; do
-        command -v "${tool%%:*}" >/dev/null || missing+=("${tool%%:*} (${tool#*:})")
-    done
-    [[ -e /usr/include/X11/Xlib.h ]] || missing+=("X11/Xlib.h (libx11-dev)")
-    [[ -e /usr/include/X11/extensions/XTest.h ]] || missing+=("X11/extensions/XTest.h (libxtst-dev)")
-    fc-list ':lang=ja' family 2>/dev/null | grep -q . || missing+=("a Japanese font (fonts-noto-cjk)")
-    ((${#missing[@]} == 0)) || { printf 'FAIL [%s]: missing: %s\n' "$E2E_NAME" "${missing[*]}" >&2; exit 1; }
+        fc-list:fontconfig base64:coreutils /usr/include/X11/Xlib.h:libx11-dev \
+        /usr/include/X11/extensions/XTest.h:libxtst-dev
+    fc-list ':lang=ja' family 2>/dev/null | grep -q . || e2e_fail "missing: a Japanese font (fonts-noto-cjk)"
     E2E_PROGRAM=$(readlink -f "$prog")
     E2E_PROGRAM_DIR=$(dirname "$E2E_PROGRAM")
 

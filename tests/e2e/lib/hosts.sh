@@ -12,25 +12,31 @@ HOSTS_USER=$(id -un)
 HOSTS_WATCHER=org.kde.StatusNotifierWatcher
 HOSTS_ITEM_IFACE=org.kde.StatusNotifierItem
 
-hosts_need() {
-    local tool missing=()
-    for tool in "$@" dbus-daemon:dbus busctl:systemd jq:jq; do
-        command -v "${tool%%:*}" >/dev/null || missing+=("${tool%%:*} (${tool#*:})")
-    done
-    ((${#missing[@]} == 0)) || e2e_fail "missing: ${missing[*]}"
-}
-
-# hosts_start_bus: a private session bus for everything started after it.
+# hosts_start_bus [--activation] [--system]: a private bus, run as the session's user, for
+# everything started after it. Without --activation it starts nothing by itself, so every
+# server on it is one the scenario started; with it, services start on demand as in a desktop
+# session. --system: a stand-in for the system bus (DBUS_SYSTEM_BUS_ADDRESS).
 hosts_start_bus() {
-    rm -f "$E2E_TMP/bus-address"
-    "${HOSTS_AS[@]}" dbus-daemon --session --nofork --nopidfile --print-address=3 \
-        3>"$E2E_TMP/bus-address" >>"$E2E_TMP/dbus.log" 2>&1 &
-    e2e__track "$!" dbus-daemon
-    e2e_poll "$E2E_TIMEOUT_MS" grep -q . "$E2E_TMP/bus-address" ||
-        e2e_fail "the session bus did not start: $(cat "$E2E_TMP/dbus.log")"
-    DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$E2E_TMP/bus-address")
-    export DBUS_SESSION_BUS_ADDRESS
-    e2e_log "session bus $DBUS_SESSION_BUS_ADDRESS"
+    local dirs='' name=session-bus var=DBUS_SESSION_BUS_ADDRESS
+    [[ ${1-} == --activation ]] && { dirs='<standard_session_servicedirs/>'; shift; }
+    [[ ${1-} == --system ]] && name=system-bus var=DBUS_SYSTEM_BUS_ADDRESS
+    e2e_need dbus-daemon:dbus busctl:systemd jq:jq
+    cat >"$E2E_TMP/$name.conf" <<CONF
+<busconfig>
+  <type>session</type> <listen>unix:tmpdir=/tmp</listen> <auth>EXTERNAL</auth> $dirs
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/> <allow eavesdrop="true"/> <allow own="*"/>
+  </policy>
+</busconfig>
+CONF
+    rm -f "$E2E_TMP/$name.address"
+    "${HOSTS_AS[@]}" dbus-daemon --config-file="$E2E_TMP/$name.conf" --nofork --nopidfile --print-address=3 \
+        3>"$E2E_TMP/$name.address" >>"$E2E_TMP/$name.log" 2>&1 &
+    e2e__track "$!" "$name"
+    e2e_poll "$E2E_TIMEOUT_MS" grep -q . "$E2E_TMP/$name.address" ||
+        e2e_fail "the $name did not start: $(cat "$E2E_TMP/$name.log")"
+    export "$var=$(head -n 1 "$E2E_TMP/$name.address")"
+    e2e_log "$name ${!var}"
 }
 
 # hosts_spawn NAME CMD...: starts a host process in the background, logged to NAME.log.
@@ -43,13 +49,15 @@ hosts_spawn() {
 }
 
 hosts_busctl() { "${HOSTS_AS[@]}" busctl --user --timeout=5 "$@"; }
+hosts_bus_call() { hosts_busctl call org.freedesktop.DBus /org/freedesktop/DBus org.freedesktop.DBus "$@"; }
+hosts_name_owned() { [[ $(hosts_bus_call NameHasOwner s "$1" 2>/dev/null) == "b true" ]]; }
 
-# The watcher's items: HOSTS_ITEMS, one "service/path" each.
+# The watcher's items: HOSTS_ITEMS, one "service/path" each; none without a watcher.
 hosts_items() {
     local json
     HOSTS_ITEMS=()
     json=$(hosts_busctl --json=short get-property "$HOSTS_WATCHER" /StatusNotifierWatcher \
-        "$HOSTS_WATCHER" RegisteredStatusNotifierItems 2>/dev/null) || return 1
+        "$HOSTS_WATCHER" RegisteredStatusNotifierItems 2>/dev/null) || ! hosts_name_owned "$HOSTS_WATCHER" || return 1
     mapfile -t HOSTS_ITEMS < <(jq -r '.data[]' <<<"$json")
 }
 
@@ -68,9 +76,10 @@ hosts_wait_watcher() {
 hosts__one_item() { hosts_items && ((${#HOSTS_ITEMS[@]} == 1)); }
 hosts__no_item() { hosts_items && ((${#HOSTS_ITEMS[@]} == 0)); }
 
-# hosts_wait_item: exactly one item is registered; sets HOSTS_ITEM_{SERVICE,PATH}.
+# hosts_wait_item [MS]: exactly one item is registered, the program's; sets
+# HOSTS_ITEM_{SERVICE,PATH}.
 hosts_wait_item() {
-    e2e_poll "$E2E_TIMEOUT_MS" hosts__one_item ||
+    e2e_poll "${1:-$E2E_TIMEOUT_MS}" hosts__one_item ||
         e2e_fail "expected one registered StatusNotifier item, saw ${#HOSTS_ITEMS[@]}: ${HOSTS_ITEMS[*]:-none}"
     local item=${HOSTS_ITEMS[0]}
     # "service/path", or the service alone for the default path; GNOME's AppIndicator extension
@@ -79,6 +88,8 @@ hosts_wait_item() {
     HOSTS_ITEM_SERVICE=${item%%/*} HOSTS_ITEM_PATH=/StatusNotifierItem
     HOSTS_ITEM_SERVICE=${HOSTS_ITEM_SERVICE%@}
     [[ $item == */* ]] && HOSTS_ITEM_PATH=/${item#*/}
+    e2e_expect_eq "the pid behind the item's service $HOSTS_ITEM_SERVICE" "u $E2E_PROGRAM_PID" \
+        "$(hosts_bus_call GetConnectionUnixProcessID s "$HOSTS_ITEM_SERVICE" 2>&1)"
     e2e_log "item $HOSTS_ITEM_SERVICE $HOSTS_ITEM_PATH"
 }
 
@@ -94,8 +105,9 @@ hosts_item_property() {
         e2e_fail "could not read the item's $1"
 }
 
-# hosts_expect_item_tip TEXT: the item's Title and its tooltip's title are TEXT.
-hosts_expect_item_tip() {
+# hosts_expect_item_names TEXT: the item's Id, Title and its tooltip's title are TEXT.
+hosts_expect_item_names() {
+    e2e_expect_eq "item Id" "\"$1\"" "$(hosts_item_property Id)"
     e2e_expect_eq "item Title" "\"$1\"" "$(hosts_item_property Title)"
     e2e_expect_eq "item ToolTip title" "\"$1\"" "$(hosts_item_property ToolTip | jq -c '.[2]')"
 }
@@ -127,37 +139,73 @@ hosts_expect_menu() {
     e2e_expect_eq "menu entries" "$*" "${HOSTS_MENU_LABELS[*]}"
 }
 
-# hosts_menu_click LABEL: the host's click on that entry.
+# hosts_menu_click LABEL: the host's click on the first entry of that label.
 hosts_menu_click() {
     local i
     hosts_menu
     for i in "${!HOSTS_MENU_LABELS[@]}"; do
-        if [[ ${HOSTS_MENU_LABELS[i]} == "$1" ]]; then
-            hosts_busctl call "$HOSTS_ITEM_SERVICE" "$HOSTS_MENU_PATH" com.canonical.dbusmenu \
-                Event isvu "${HOSTS_MENU_IDS[i]}" clicked i 0 0 ||
-                e2e_fail "the click on menu entry '$1' failed"
-            return 0
-        fi
+        [[ ${HOSTS_MENU_LABELS[i]} == "$1" ]] && { hosts_menu_choose $((i + 1)); return; }
     done
     e2e_fail "no menu entry '$1' in: ${HOSTS_MENU_LABELS[*]}"
 }
 
-# hosts_activate: the host's left press on the item.
-hosts_activate() {
-    hosts_busctl call "$HOSTS_ITEM_SERVICE" "$HOSTS_ITEM_PATH" "$HOSTS_ITEM_IFACE" Activate ii 0 0 ||
-        e2e_fail "Activate on the item failed"
+# hosts_menu_choose N: the host's click on the N-th entry (from 1, separators counted).
+hosts_menu_choose() {
+    hosts_menu
+    hosts_busctl call "$HOSTS_ITEM_SERVICE" "$HOSTS_MENU_PATH" com.canonical.dbusmenu \
+        Event isvu "${HOSTS_MENU_IDS[$1 - 1]}" clicked i 0 0 || e2e_fail "the click on menu entry $1 failed"
 }
+
+# hosts_item_call METHOD [SIGNATURE ARG...]: what a host sends the item, e.g. Activate ii 0 0
+# for a left press.
+hosts_item_call() {
+    hosts_busctl call "$HOSTS_ITEM_SERVICE" "$HOSTS_ITEM_PATH" "$HOSTS_ITEM_IFACE" "$@" ||
+        e2e_fail "$1 on the item failed"
+}
+hosts_activate() { hosts_item_call Activate ii 0 0; }
 
 # ---------------------------------------------------------------- hosts
 
+# hosts_start_xfce_panel: xfce4-panel with its default layout, which holds the status tray (both
+# kinds), after its settings daemon, which a desktop's bus would start on demand. No window
+# manager here to wait for.
 hosts_start_xfce_panel() {
-    hosts_need xfce4-panel:xfce4-panel xfconf-query:xfconf
+    e2e_need xfce4-panel:xfce4-panel xfconf-query:xfconf
+    if ! e2e__alive "${HOSTS_XFCONFD_PID-}"; then
+        hosts_spawn xfconfd "$(dpkg -L xfconf | grep -m1 '/xfconfd$')"
+        HOSTS_XFCONFD_PID=$HOSTS_PID
+    fi
     hosts_spawn xfce4-panel xfce4-panel --disable-wm-check
+    HOSTS_PANEL_PID=$HOSTS_PID
+}
+
+hosts__no_watcher() { ! hosts_name_owned "$HOSTS_WATCHER"; }
+
+hosts_stop_xfce_panel() {
+    e2e__stop_pid "$HOSTS_PANEL_PID"
+    e2e__untrack "$HOSTS_PANEL_PID"
+    # Its plugins run in wrapper processes that end with it.
+    e2e_poll "$E2E_TIMEOUT_MS" e2e__tray_unowned || e2e_fail "the panel's tray kept $E2E_TRAY_SELECTION"
+    e2e_poll "$E2E_TIMEOUT_MS" hosts__no_watcher || e2e_fail "the StatusNotifier watcher outlived the panel"
+    e2e_log "xfce4-panel stopped"
+}
+
+# hosts_xfce_find_icon: waits until xfce4-panel draws the item (its red arrow, in the top
+# strip); HOSTS_ICON_X and HOSTS_ICON_Y get a point on it.
+hosts__xfce_icon_drawn() {
+    import -silent -window root -crop 1024x40+0+0 +repage "$E2E_TMP/strip.png" 2>/dev/null || return 1
+    HOSTS_BOX=$(convert "$E2E_TMP/strip.png" -fuzz 20% -fill black +opaque '#d01010' -format '%@' info:)
+    [[ $HOSTS_BOX =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]] && ((BASH_REMATCH[1] < 40)) || return 1
+    HOSTS_ICON_X=$((BASH_REMATCH[3] + 6)) HOSTS_ICON_Y=$((BASH_REMATCH[4] + 6))
+}
+hosts_xfce_find_icon() {
+    e2e_poll "$E2E_TIMEOUT_MS" hosts__xfce_icon_drawn ||
+        e2e_fail "the panel shows no icon with the program's red arrow (found: ${HOSTS_BOX:-nothing})"
 }
 
 # hosts_start_lxqt_panel: lxqt-panel with its statusnotifier plugin only.
 hosts_start_lxqt_panel() {
-    hosts_need lxqt-panel:lxqt-panel
+    e2e_need lxqt-panel:lxqt-panel
     mkdir -p "$XDG_CONFIG_HOME/lxqt"
     cat >"$XDG_CONFIG_HOME/lxqt/panel.conf" <<'CONF'
 [General]
@@ -211,7 +259,7 @@ hosts__sway_up() {
 # SWAYSOCK, and HOSTS_XWAYLAND, the X display (not exported, so that only
 # what is given it on purpose goes to Xwayland).
 hosts_start_sway() {
-    hosts_need sway:sway swaymsg:sway waybar:waybar grim:grim Xwayland:xwayland xhost:x11-xserver-utils
+    e2e_need sway:sway swaymsg:sway waybar:waybar grim:grim Xwayland:xwayland xhost:x11-xserver-utils
     hosts_as_user_write "$XDG_CONFIG_HOME/sway.conf" <<'CONF'
 xwayland force
 output HEADLESS-1 resolution 1280x800 position 0 0
@@ -257,7 +305,7 @@ hosts__sway_titled() {
 # manager (pcmanfm-qt unless given); its pid in HOSTS_WIN_PID[NAME].
 declare -gA HOSTS_WIN_PID=()
 hosts_sway_window() {
-    hosts_need foot:foot
+    e2e_need foot:foot
     hosts_spawn "foot-$1" foot --app-id "${3:-pcmanfm-qt}" --title "$2" sleep 600
     HOSTS_WIN_PID[$1]=$HOSTS_PID
     e2e_poll "$E2E_TIMEOUT_MS" hosts__sway_titled "$2" ||
@@ -282,18 +330,12 @@ hosts_grim() {
     e2e_log "screenshot $E2E_ARTIFACTS/$1.png"
 }
 
-# hosts_start_program [ENV ARGS...]: the program (HOSTS_EXE, else the one under
-# test) as the session's user, with the fake opener first on PATH; the
-# E2E_PROGRAM_* bookkeeping of lib.sh, so its waits apply.
+# hosts_start_program [ENV_ARG...]: the program (HOSTS_EXE, else the one under test) from its
+# own folder, with these arguments to env(1).
 hosts_start_program() {
-    local exe=${HOSTS_EXE:-$E2E_PROGRAM}
-    E2E_PROGRAM_RUNS=$((E2E_PROGRAM_RUNS + 1))
-    E2E_PROGRAM_LOG=$E2E_TMP/program.$E2E_PROGRAM_RUNS.log
-    (cd "$(dirname "$exe")" && exec env --default-signal "$@" PATH="$E2E_TMP/bin:$PATH" \
-        "${HOSTS_AS[@]}" "$exe") </dev/null >"$E2E_PROGRAM_LOG" 2>&1 &
-    E2E_PROGRAM_PID=$!
-    e2e__track "$E2E_PROGRAM_PID" program
-    e2e_log "started program run $E2E_PROGRAM_RUNS (pid $E2E_PROGRAM_PID) as $HOSTS_USER"
+    local exe=${HOSTS_EXE:-$E2E_PROGRAM} env=() arg
+    for arg in "$@"; do env+=(--env "$arg"); done
+    e2e_start_program --cwd "$(dirname "$exe")" --exe "$exe" "${env[@]}"
 }
 
 # hosts_seed_store TITLE0 URL0 ...: e2e_seed_store, left to the session's user.
@@ -336,7 +378,7 @@ hosts_x_item_up() {
     e2e_folder_program_dir "$E2E_TMP/programs/Quorvel"
     e2e_start_program --exe "$E2E_FOLDER_EXE"
     hosts_wait_item
-    hosts_expect_item_tip Quorvel
+    hosts_expect_item_names Quorvel
     hosts_expect_menu "$HOSTS_TITLE0" "$t" "$t" "$t" "$t" - URL編集 ヘルプ - 終了
     hosts_wait_icon_drawn "$shot" panel-item panel-before 1024 32
 }
@@ -363,11 +405,11 @@ hosts_x_item_commands() {
 # activity manager and kded that plasmashell needs. The pointer client (kwin_pointer.c) is
 # allowed KWin's fake input by a desktop file. Sets WAYLAND_DISPLAY.
 hosts_start_kwin() {
-    hosts_need kwin_wayland:kwin-wayland plasmashell:plasma-workspace kded5:kded5 \
-        kbuildsycoca5:libkf5service-bin spectacle:kde-spectacle wayland-scanner:libwayland-bin
     local base=$E2E_TMP/session proto=/usr/share/plasma-wayland-protocols/fake-input.xml
     local am=/usr/share/dbus-1/services/org.kde.ActivityManager.service
-    [[ -r $proto && -r $am ]] || e2e_fail "missing: $proto (plasma-wayland-protocols) or $am"
+    e2e_need kwin_wayland:kwin-wayland plasmashell:plasma-workspace kded5:kded5 \
+        kbuildsycoca5:libkf5service-bin spectacle:kde-spectacle wayland-scanner:libwayland-bin \
+        "$proto:plasma-wayland-protocols" "$am:kactivitymanagerd"
     export XDG_CURRENT_DESKTOP=KDE KDE_SESSION_VERSION=5
     cp /usr/bin/kwin_wayland "$base/kwin_wayland" || e2e_fail "could not copy kwin_wayland"
     { wayland-scanner client-header "$proto" "$E2E_TMP/fake-input-client-protocol.h" &&
@@ -559,13 +601,10 @@ hosts__gnome_up() { hosts_gnome_eval "$HOSTS_GNOME_JS" 2>/dev/null && [[ $HOSTS_
 # code dies without one). Nautilus is the folder handler. The AppIndicator extension stays off
 # until hosts_gnome_extension. Sets WAYLAND_DISPLAY.
 hosts_start_gnome() {
-    hosts_need gnome-shell:gnome-shell gjs:gjs gio:libglib2.0-bin nautilus:nautilus \
-        dbus-update-activation-environment:dbus-bin
-    [[ -d /usr/share/gnome-shell/extensions/$HOSTS_GNOME_EXTENSION ]] ||
-        e2e_fail "missing: the AppIndicator extension (gnome-shell-extension-appindicator)"
-    hosts_spawn system-bus dbus-daemon --session --nofork --nopidfile \
-        --address="unix:path=$XDG_RUNTIME_DIR/system-bus"
-    export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$XDG_RUNTIME_DIR/system-bus
+    e2e_need gnome-shell:gnome-shell gjs:gjs gio:libglib2.0-bin nautilus:nautilus \
+        dbus-update-activation-environment:dbus-bin \
+        "/usr/share/gnome-shell/extensions/$HOSTS_GNOME_EXTENSION:gnome-shell-extension-appindicator"
+    hosts_start_bus --system
     export XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=wayland-gnome GTK_A11Y=none
     # Nautilus waits for the file indexer, which has nothing to find here.
     mkdir -p "$XDG_DATA_HOME/dbus-1/services" &&

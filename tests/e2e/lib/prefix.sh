@@ -23,7 +23,7 @@ e2e_install_restore_manifest() {
 e2e_install_run() {
     local build=$1 rc=0
     shift
-    command -v cmake >/dev/null || e2e_fail "missing: cmake"
+    e2e_need cmake:cmake
     [[ -f $build/cmake_install.cmake ]] || e2e_fail "no cmake_install.cmake in the build folder $build"
     e2e_install_keep_manifest "$build"
     cmake --install "$build" "$@" >>"$E2E_TMP/install.log" 2>&1 || rc=$?

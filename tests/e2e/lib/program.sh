@@ -2,17 +2,19 @@
 # shellcheck shell=bash disable=SC2034
 # The program under test: start, idle, exit, signals.
 
-# e2e_start_program [--unprivileged] [--cwd DIR] [--exe PATH] [-- ARGS...]
+# e2e_start_program [--unprivileged] [--cwd DIR] [--exe PATH] [--env ENV_ARG]... [-- ARGS...]
 # --unprivileged drops the capabilities that let root write through permission
-# bits. Signals are reset to default (a background job of a script would
-# otherwise ignore SIGINT).
+# bits; --env passes an argument to env(1) (-u NAME, NAME=VALUE). It runs as
+# the session's user when hosts_session_user chose one. Signals are reset to
+# default (a background job of a script would otherwise ignore SIGINT).
 e2e_start_program() {
-    local exe=$E2E_PROGRAM cwd=$E2E_TMP priv=()
+    local exe=$E2E_PROGRAM cwd=$E2E_TMP priv=() env=()
     while (($#)); do
         case $1 in
             --unprivileged) priv=(setpriv --bounding-set "-dac_override,-dac_read_search" --) ;;
             --cwd) cwd=$2; shift ;;
             --exe) exe=$2; shift ;;
+            --env) env+=("$2"); shift ;;
             --) shift; break ;;
             *) break ;;
         esac
@@ -20,11 +22,11 @@ e2e_start_program() {
     done
     E2E_PROGRAM_RUNS=$((E2E_PROGRAM_RUNS + 1))
     E2E_PROGRAM_LOG=$E2E_TMP/program.$E2E_PROGRAM_RUNS.log
-    (cd "$cwd" && exec env --default-signal PATH="$E2E_TMP/bin:$PATH" "${priv[@]}" "$exe" "$@") \
-        </dev/null >"$E2E_PROGRAM_LOG" 2>&1 &
+    (cd "$cwd" && exec env --default-signal "${env[@]}" PATH="$E2E_TMP/bin:$PATH" "${HOSTS_AS[@]}" \
+        "${priv[@]}" "$exe" "$@") </dev/null >"$E2E_PROGRAM_LOG" 2>&1 &
     E2E_PROGRAM_PID=$!
     e2e__track "$E2E_PROGRAM_PID" program
-    e2e_log "started program run $E2E_PROGRAM_RUNS (pid $E2E_PROGRAM_PID) ${priv[*]:+unprivileged}"
+    e2e_log "started program run $E2E_PROGRAM_RUNS (pid $E2E_PROGRAM_PID) as $HOSTS_USER ${priv[*]:+unprivileged}"
 }
 
 e2e_program_alive() { e2e__alive "$E2E_PROGRAM_PID"; }

@@ -18,7 +18,7 @@ e2e_users_add() {
     local group=$1 user home
     shift
     ((EUID == 0)) || e2e_fail "making users needs root"
-    command -v useradd >/dev/null && command -v setpriv >/dev/null || e2e_fail "missing: useradd (passwd), setpriv (util-linux)"
+    e2e_need useradd:passwd setpriv:util-linux
     trap 'E2E_USERS_RC=$?; e2e_users__remove; (exit $E2E_USERS_RC); e2e__cleanup' EXIT
     groupadd "$group" || e2e_fail "groupadd $group failed"
     E2E_USERS_GROUP=$group
