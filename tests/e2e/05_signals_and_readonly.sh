@@ -10,10 +10,7 @@ e2e_start_x
 e2e_start_tray
 
 for sig in TERM INT HUP; do
-    seeded=()
-    for i in 0 1 2 3 4; do
-        seeded+=("SIG$sig 栞$i" "http://quorvel.example/${sig,,}/$i")
-    done
+    e2e_five_bookmarks seeded "SIG$sig 栞" "http://quorvel.example/${sig,,}/"
     e2e_seed_store "${seeded[@]}"
     e2e_start_program
     e2e_wait_docked
@@ -33,10 +30,7 @@ e2e_tray_owner || e2e_fail "the tray host died"
 
 # Read-only config folder at 終了. Root writes through permission bits, so the
 # program runs without the capabilities that allow it.
-seeded=()
-for i in 0 1 2 3 4; do
-    seeded+=("読み取り専用 $i" "http://quorvel.example/readonly/$i")
-done
+e2e_five_bookmarks seeded "読み取り専用 " "http://quorvel.example/readonly/"
 e2e_seed_store "${seeded[@]}"
 cp -p "$E2E_STORE" "$E2E_TMP/before.ini"
 chmod 0555 "$(dirname "$E2E_STORE")"

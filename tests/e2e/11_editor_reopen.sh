@@ -12,10 +12,7 @@ ok_title="確定した題"
 open_title="途中の入力"
 e2e_editor_keys "$ok_title" "$open_title"
 
-seeded=()
-for i in 0 1 2 3 4; do
-    seeded+=("栞 $i" "http://seeded.quorvel.example/$i")
-done
+e2e_five_bookmarks seeded "栞 " "http://seeded.quorvel.example/"
 e2e_seed_store "${seeded[@]}"
 e2e_start_program --exe "$E2E_FOLDER_EXE"
 e2e_wait_docked

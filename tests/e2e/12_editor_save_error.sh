@@ -15,10 +15,7 @@ new_title="保存できない題"
 new_url="http://unsaved.quorvel.example/一"
 e2e_editor_keys "$new_title" "$new_url"
 
-seeded=()
-for i in 0 1 2 3 4; do
-    seeded+=("保存済み $i" "http://saved.quorvel.example/$i")
-done
+e2e_five_bookmarks seeded "保存済み " "http://saved.quorvel.example/"
 e2e_seed_store "${seeded[@]}"
 cp -p "$E2E_STORE" "$E2E_TMP/before.ini"
 chmod 0555 "$(dirname "$E2E_STORE")"

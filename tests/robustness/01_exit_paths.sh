@@ -11,8 +11,7 @@ e2e_fault_init 01_exit_paths "${1:-}"
 e2e_start_x
 e2e_start_tray
 
-stale=()
-for i in 0 1 2 3 4; do stale+=("古い$i" "http://stale.quorvel.example/$i"); done
+e2e_five_bookmarks stale "古い" "http://stale.quorvel.example/"
 
 store_holds() { e2e_fault_table_is "$E2E_STORE" "${E2E_FAULT_HASHES[@]}"; }
 

@@ -8,8 +8,7 @@ e2e_fault_init 02_x_server_dies "${1:-}"
 e2e_start_x
 e2e_start_tray
 
-seeded=()
-for i in 0 1 2 3 4; do seeded+=("栞$i" "http://quorvel.example/x/$i"); done
+e2e_five_bookmarks seeded "栞" "http://quorvel.example/x/"
 e2e_seed_store "${seeded[@]}"
 e2e_start_program
 e2e_wait_docked

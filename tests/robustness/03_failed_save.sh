@@ -23,8 +23,7 @@ only_icon() {
 }
 
 for case in folder file; do
-    seeded=()
-    for i in 0 1 2 3 4; do seeded+=("元の$case$i" "http://old.quorvel.example/$case/$i"); done
+    e2e_five_bookmarks seeded "元の$case" "http://old.quorvel.example/$case/"
     e2e_seed_store "${seeded[@]}"
     cp -p "$E2E_STORE" "$E2E_TMP/before.ini"
     if [[ $case == folder ]]; then chmod 0555 "$config"; else chmod 0444 "$E2E_STORE"; fi

@@ -14,8 +14,7 @@ e2e_start_tray
 config=$(dirname "$E2E_STORE")
 lock=$E2E_STORE.lock
 
-seeded=()
-for i in 0 1 2 3 4; do seeded+=("錠$i" "http://lock.quorvel.example/$i"); done
+e2e_five_bookmarks seeded "錠" "http://lock.quorvel.example/"
 e2e_seed_store "${seeded[@]}"
 
 # A copy that dies holding the lock.

@@ -11,8 +11,7 @@ e2e_start_x
 e2e_start_tray
 lock=$E2E_STORE.lock
 
-seeded=()
-for i in 0 1 2 3 4; do seeded+=("空$i" "http://empty-lock.quorvel.example/$i"); done
+e2e_five_bookmarks seeded "空" "http://empty-lock.quorvel.example/"
 e2e_seed_store "${seeded[@]}"
 e2e_start_program
 e2e_wait_docked

@@ -51,8 +51,7 @@ rm -rf "$E2E_STORE"
 e2e_log "(a) directory: defaults, two boxes, untouched"
 
 # ---- (b) a link to a file in another folder
-seeded=()
-for i in 0 1 2 3 4; do seeded+=("リンク$i" "http://link.quorvel.example/$i"); done
+e2e_five_bookmarks seeded "リンク" "http://link.quorvel.example/"
 e2e_store_text "${seeded[@]}" >"$dots/quorvel.ini"
 ln -s ../../dotfiles/quorvel.ini "$E2E_STORE"
 e2e_start_program

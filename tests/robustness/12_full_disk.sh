@@ -28,8 +28,7 @@ leftovers() { e2e_fault_leftovers | sed 's/filler //'; }
 failures=()
 failed() { failures+=("$1"); e2e_log "FAILED: $1"; e2e__stop_pid "$E2E_PROGRAM_PID"; e2e__untrack "$E2E_PROGRAM_PID"; }
 
-seeded=()
-for i in 0 1 2 3 4; do seeded+=("満杯$i" "http://full.quorvel.example/$i"); done
+e2e_five_bookmarks seeded "満杯" "http://full.quorvel.example/"
 full_case() { # NAME KB_FREE
     local case=$1 table=("${seeded[@]}")
     rm -f "$config"/*

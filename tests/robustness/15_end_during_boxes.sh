@@ -16,10 +16,8 @@ e2e_start_x
 e2e_start_tray
 config=$(dirname "$E2E_STORE")
 
-seeded=()
-for i in 0 1 2 3 4; do seeded+=("終わり$i" "http://end.quorvel.example/$i"); done
-stale=()
-for i in 0 1 2 3 4; do stale+=("古い$i" "http://stale.quorvel.example/$i"); done
+e2e_five_bookmarks seeded "終わり" "http://end.quorvel.example/"
+e2e_five_bookmarks stale "古い" "http://stale.quorvel.example/"
 ends_cleanly() { # WHAT SIGNAL
     e2e_signal_program "$2"
     e2e_expect_exit_status 0

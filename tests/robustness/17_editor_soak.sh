@@ -8,8 +8,7 @@ source "$(dirname "$0")/../e2e/lib.sh"
 e2e_fault_init 17_editor_soak "${1:-}"
 e2e_start_x
 e2e_start_tray
-seeded=()
-for i in 0 1 2 3 4; do seeded+=("編集$i" "http://editor.quorvel.example/$i"); done
+e2e_five_bookmarks seeded "編集" "http://editor.quorvel.example/"
 e2e_seed_store "${seeded[@]}"
 e2e_start_program
 e2e_wait_docked

@@ -54,6 +54,14 @@ e2e_expect_store() {
         e2e_fail "store group $E2E_STORE_GROUP differs."$'\n'"expected:"$'\n'"$expected"$'\n'"saw (whole file):"$'\n'"$(cat "$E2E_STORE")"
 }
 
+# e2e_five_bookmarks VAR TITLE URL: the array VAR gets "TITLE0" "URL0" ... "TITLE4" "URL4".
+e2e_five_bookmarks() {
+    local -n e2e__five=$1
+    local i
+    e2e__five=()
+    for i in 0 1 2 3 4; do e2e__five+=("$2$i" "$3$i"); done
+}
+
 e2e_defaults() {
     local i
     E2E_DEFAULTS=()

@@ -42,31 +42,27 @@ e2e_users_env() {
         "XDG_RUNTIME_DIR=$home/run" "XDG_CACHE_HOME=$home/.cache" "XDG_DATA_HOME=$home/.local/share"
 }
 
-# e2e_users_run USER CMD...: runs CMD as USER, with its groups and environment, in its home.
-e2e_users_run() {
-    local user=$1 vars
-    shift
-    mapfile -t vars < <(e2e_users_env "$user")
-    (cd "$E2E_TMP/home-$user" && exec setpriv --reuid="$user" --regid="$user" --init-groups -- env "${vars[@]}" "$@")
+# e2e_users__as USER: E2E_USERS_AS runs a command as USER, with its groups and environment.
+e2e_users__as() {
+    local vars
+    mapfile -t vars < <(e2e_users_env "$1")
+    E2E_USERS_AS=(setpriv --reuid="$1" --regid="$1" --init-groups -- env "${vars[@]}")
 }
+
+# e2e_users_run USER CMD...: runs CMD as USER, in its home.
+e2e_users_run() { e2e_users__as "$1" && (cd "$E2E_TMP/home-$1" && exec "${E2E_USERS_AS[@]}" "${@:2}"); }
 
 # e2e_users_start USER NAME LOG CMD...: CMD as USER in the background, output to LOG, tracked
 # as NAME so that the scenario's end stops it.
 e2e_users_start() {
-    local user=$1 name=$2 log=$3 vars
-    shift 3
-    mapfile -t vars < <(e2e_users_env "$user")
-    (cd "$E2E_TMP/home-$user" && exec setpriv --reuid="$user" --regid="$user" --init-groups -- \
-        env "${vars[@]}" "$@") >"$log" 2>&1 &
-    e2e__track $! "$name"
+    e2e_users__as "$1"
+    (cd "$E2E_TMP/home-$1" && exec "${E2E_USERS_AS[@]}" "${@:4}") >"$3" 2>&1 &
+    e2e__track $! "$2"
 }
 
 # e2e_users_start_program USER CMD...: e2e_start_program of CMD (the program, or env and it)
 # as USER.
 e2e_users_start_program() {
-    local user=$1 vars
-    shift
-    mapfile -t vars < <(e2e_users_env "$user")
-    e2e_start_program --cwd "$E2E_TMP/home-$user" --exe "$(command -v setpriv)" -- \
-        --reuid="$user" --regid="$user" --init-groups -- env "${vars[@]}" "$@"
+    e2e_users__as "$1"
+    e2e_start_program --cwd "$E2E_TMP/home-$1" --exe "$(command -v setpriv)" -- "${E2E_USERS_AS[@]:1}" "${@:2}"
 }

@@ -1,0 +1,130 @@
+# SPDX-License-Identifier: MIT
+# shellcheck shell=bash
+# KDE Plasma on Wayland (kwin_wayland, plasmashell), driven by KWin's fake input and scripting.
+
+# hosts_start_kwin: kwin_wayland on a virtual 1280x800 output with Xwayland, run from a plain
+# copy (the packaged binary carries a file capability a container may not grant), then the
+# activity manager and kded that plasmashell needs. The pointer client (kwin_pointer.c) is
+# allowed KWin's fake input by a desktop file. Sets WAYLAND_DISPLAY.
+hosts_start_kwin() {
+    local base=$E2E_TMP/session proto=/usr/share/plasma-wayland-protocols/fake-input.xml
+    local am=/usr/share/dbus-1/services/org.kde.ActivityManager.service
+    e2e_need kwin_wayland:kwin-wayland plasmashell:plasma-workspace kded5:kded5 \
+        kbuildsycoca5:libkf5service-bin spectacle:kde-spectacle wayland-scanner:libwayland-bin \
+        "$proto:plasma-wayland-protocols" "$am:kactivitymanagerd"
+    export XDG_CURRENT_DESKTOP=KDE KDE_SESSION_VERSION=5
+    cp /usr/bin/kwin_wayland "$base/kwin_wayland" || e2e_fail "could not copy kwin_wayland"
+    { wayland-scanner client-header "$proto" "$E2E_TMP/fake-input-client-protocol.h" &&
+        wayland-scanner private-code "$proto" "$E2E_TMP/fake-input-protocol.c" &&
+        cc -O1 -I"$E2E_TMP" -o "$base/kwin_pointer" "$E2E_LIB_DIR/kwin_pointer.c" \
+            "$E2E_TMP/fake-input-protocol.c" -lwayland-client; } 2>"$E2E_TMP/cc-pointer.log" ||
+        e2e_fail "could not build kwin_pointer.c: $(cat "$E2E_TMP/cc-pointer.log")"
+    "${HOSTS_AS[@]}" mkdir -p "$XDG_DATA_HOME/applications"
+    printf '[Desktop Entry]\nType=Application\nName=e2e pointer\nNoDisplay=true\nExec=%s\n%s\n' \
+        "$base/kwin_pointer" X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input |
+        hosts_as_user_write "$XDG_DATA_HOME/applications/quorvel-e2e-pointer.desktop"
+    "${HOSTS_AS[@]}" kbuildsycoca5 >>"$E2E_TMP/kbuildsycoca5.log" 2>&1 || e2e_fail "kbuildsycoca5 failed"
+    hosts_spawn kwin "$base/kwin_wayland" --virtual --width 1280 --height 800 \
+        --socket wayland-kde --xwayland --no-lockscreen
+    e2e_poll 20000 hosts_busctl status org.kde.KWin >/dev/null 2>&1 ||
+        e2e_fail "kwin_wayland did not come up: $(tail -n 20 "$E2E_TMP/kwin.log")"
+    export WAYLAND_DISPLAY=wayland-kde
+    QT_QPA_PLATFORM=wayland hosts_spawn kactivitymanagerd "$(sed -n 's/^Exec=//p' "$am")"
+    QT_QPA_PLATFORM=wayland hosts_spawn kded5 kded5
+    mkfifo "$E2E_TMP/pointer.in" && chmod 0644 "$E2E_TMP/pointer.in" || e2e_fail "mkfifo failed"
+    hosts_spawn kwin_pointer sh -c 'exec "$0" <"$1"' "$base/kwin_pointer" "$E2E_TMP/pointer.in"
+    exec {HOSTS_POINTER_FD}>"$E2E_TMP/pointer.in"
+    HOSTS_POINTER_DONE=0
+    e2e_log "kwin_wayland up on $WAYLAND_DISPLAY"
+}
+
+# hosts_start_plasmashell: the StatusNotifier watcher (kded's module), then plasmashell, with
+# no tooltips (a late one closes the icon's menu on a loaded machine).
+hosts_start_plasmashell() {
+    printf '[PlasmaToolTips]\nDelay=-1\n' | hosts_as_user_write "$XDG_CONFIG_HOME/plasmarc"
+    e2e_poll "$E2E_TIMEOUT_MS" hosts_busctl call org.kde.kded5 /kded org.kde.kded5 loadModule \
+        s statusnotifierwatcher >/dev/null 2>&1 || e2e_fail "kded did not load statusnotifierwatcher"
+    QT_QPA_PLATFORM=wayland hosts_spawn plasmashell plasmashell --no-respawn
+}
+
+hosts__pointer_caught_up() { grep -qx "done $HOSTS_POINTER_DONE" "$E2E_TMP/kwin_pointer.log"; }
+
+# hosts_kwin_input COMMAND...: each a kwin_pointer command ("move X Y", "click B", "key K"),
+# returns when KWin has taken them all.
+hosts_kwin_input() {
+    local command
+    for command in "$@"; do
+        printf '%s\n' "$command" >&"$HOSTS_POINTER_FD" || e2e_fail "kwin_pointer is gone"
+        HOSTS_POINTER_DONE=$((HOSTS_POINTER_DONE + 1))
+    done
+    e2e_poll "$E2E_TIMEOUT_MS" hosts__pointer_caught_up ||
+        e2e_fail "kwin_pointer did not take '$*': $(tail -n 5 "$E2E_TMP/kwin_pointer.log")"
+}
+
+# hosts_spectacle NAME: screenshot of KWin's output into the artifacts.
+hosts_spectacle() {
+    "${HOSTS_AS[@]}" env QT_QPA_PLATFORM=wayland spectacle -b -n -f -o "$XDG_RUNTIME_DIR/shot.png" \
+        >>"$E2E_TMP/spectacle.log" 2>&1 && cp "$XDG_RUNTIME_DIR/shot.png" "$E2E_ARTIFACTS/$1.png" ||
+        e2e_fail "spectacle could not take $1: $(tail -n 5 "$E2E_TMP/spectacle.log")"
+    e2e_log "screenshot $E2E_ARTIFACTS/$1.png"
+}
+
+hosts__icon_green() {
+    hosts_spectacle "$1" && hosts_find_icon "$E2E_ARTIFACTS/$1.png" 340 44 900 756 '#2fae4a' 12%
+}
+
+# hosts_kde_wait_icon NAME: screenshots (the last one NAME) until the tray at the right of
+# Plasma's bottom panel shows the icon's green land; HOSTS_ICON_X/Y: its middle.
+hosts_kde_wait_icon() {
+    e2e_poll 20000 hosts__icon_green "$1" ||
+        e2e_fail "expected plasmashell's tray to show the icon (see $E2E_ARTIFACTS/$1.png)"
+    e2e_log "icon drawn at $HOSTS_ICON_X,$HOSTS_ICON_Y"
+}
+
+# hosts_kwin_windows: HOSTS_WINDOWS gets "CAPTION<TAB>CLASS" of every window KWin manages
+# ("<TAB>popup" added for a popup, such as a menu), as a script run by KWin prints them to its
+# log.
+HOSTS_KWIN_LISTS=0
+hosts_kwin_windows() {
+    local n=$((HOSTS_KWIN_LISTS += 1)) script=$XDG_RUNTIME_DIR/windows.js
+    printf '%s\n' "var w = workspace.clientList();" \
+        "for (var i = 0; i < w.length; ++i) print('windows-$n\t' + w[i].caption + '\t' + w[i].resourceClass + (w[i].popupWindow ? '\tpopup' : ''));" \
+        "print('windows-$n end');" >"$script"
+    local id
+    id=$(hosts_busctl call org.kde.KWin /Scripting org.kde.kwin.Scripting loadScript ss "$script" "windows-$n") &&
+        hosts_busctl call org.kde.KWin "/${id#i }" org.kde.kwin.Script run &&
+        hosts_busctl call org.kde.KWin /Scripting org.kde.kwin.Scripting unloadScript s "windows-$n" >/dev/null &&
+        e2e_poll "$E2E_TIMEOUT_MS" grep -q "windows-$n end" "$E2E_TMP/kwin.log" ||
+        e2e_fail "could not list KWin's windows"
+    mapfile -t HOSTS_WINDOWS < <(sed -n "s/^js: windows-$n\t//p" "$E2E_TMP/kwin.log")
+}
+
+hosts__kwin_window() {
+    local line
+    hosts_kwin_windows
+    for line in "${HOSTS_WINDOWS[@]}"; do [[ $line == "$1" ]] && return 0; done
+    return 1
+}
+hosts__kwin_no_window() { ! hosts__kwin_window "$1"; }
+
+# hosts_kwin_expect_window CAPTION<TAB>CLASS / hosts_kwin_expect_no_window: waits until KWin
+# shows (or no longer shows) such a window.
+hosts_kwin_expect_window() {
+    e2e_poll 20000 hosts__kwin_window "$1" ||
+        e2e_fail "expected a window '$1'; KWin has: $(printf '[%s] ' "${HOSTS_WINDOWS[@]}")"
+}
+# hosts_kde_open_menu: a right click on the icon until plasmashell shows its menu (KWin drops
+# some of a new pointer's first clicks).
+hosts_kde_open_menu() {
+    local try
+    for try in 1 2 3; do
+        hosts_kwin_input "move $HOSTS_ICON_X $HOSTS_ICON_Y" "click 3"
+        e2e_poll 3000 hosts__kwin_window $'\tplasmashell\tpopup' && return 0
+    done
+    e2e_fail "three right clicks on the icon showed no menu; KWin has: $(printf '[%s] ' "${HOSTS_WINDOWS[@]}")"
+}
+
+hosts_kwin_expect_no_window() {
+    e2e_poll "$E2E_TIMEOUT_MS" hosts__kwin_no_window "$1" ||
+        e2e_fail "expected no window '$1'; KWin has: $(printf '[%s] ' "${HOSTS_WINDOWS[@]}")"
+}
