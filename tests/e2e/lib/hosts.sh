@@ -32,7 +32,7 @@ CONF
     "${HOSTS_AS[@]}" dbus-daemon --config-file="$E2E_TMP/$name.conf" --nofork --nopidfile --print-address=3 \
         3>"$E2E_TMP/$name.address" >>"$E2E_TMP/$name.log" 2>&1 &
     e2e__track "$!" "$name"
-    e2e_poll "$E2E_TIMEOUT_MS" grep -q . "$E2E_TMP/$name.address" ||
+    e2e_poll "$E2E_TIMEOUT_MS" grep -qs . "$E2E_TMP/$name.address" ||
         e2e_fail "the $name did not start: $(cat "$E2E_TMP/$name.log")"
     export "$var=$(head -n 1 "$E2E_TMP/$name.address")"
     e2e_log "$name ${!var}"
