@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 // The connection, clocks, failures and the window properties every command reads.
-#define _GNU_SOURCE
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <errno.h>

@@ -3,7 +3,6 @@
 // reparented into the tray, mapped there and painted, from the server's own events as they are
 // read off the connection (microseconds after exec). Stays as the program's parent until it
 // ends, with its exit status. OUT: one line of key=value pairs, written whole.
-#define _GNU_SOURCE
 #include <errno.h>
 #include <stdlib.h>
 #include <sys/mman.h>
