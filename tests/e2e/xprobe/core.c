@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The connection, clocks, failures and the window properties every command reads.
-#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <errno.h>
 #include <fcntl.h>
-#include <poll.h>
 #include <stdarg.h>
 #include <stdlib.h>
 #include <string.h>

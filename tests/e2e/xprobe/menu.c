@@ -31,8 +31,9 @@ void click(int x, int y, unsigned button) {
 // is watched for its closing. None (with a message) if it did not come.
 Window open_menu(int x, int y, const struct wanted* want, long long timeout_us,
                  struct menu_times* times) {
-    click(x, y, 3);
+    // Stamped as the requests are queued, before they are flushed.
     long long pressed = now_us();
+    click(x, y, 3);
     Window menu = wait_mapped(want, pressed + timeout_us);
     if (menu == None) {
         fprintf(stderr, "xprobe: no popup menu appeared within %lld ms\n", timeout_us / 1000);
@@ -53,8 +54,8 @@ Window open_menu(int x, int y, const struct wanted* want, long long timeout_us,
 
 // Escape, then MENU gone within TIMEOUT_US; 0 (with a message) if it stayed.
 int escape_menu(Window menu, long long timeout_us, struct menu_times* times) {
-    press_key(XK_Escape);
     long long escaped = now_us();
+    press_key(XK_Escape);
     if (!wait_gone(escaped + timeout_us)) {
         fprintf(stderr, "xprobe: Escape did not close the popup menu 0x%lx within %lld ms\n",
                 (unsigned long)menu, timeout_us / 1000);

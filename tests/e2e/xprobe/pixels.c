@@ -67,9 +67,12 @@ static int painted(Window window) {
 // into it. Returns the time it did (now_us()), or -1 at the deadline.
 long long wait_painted(Window window, long long deadline) {
     static int damage_event = -1;
-    int error;
-    if (damage_event < 0 && !XDamageQueryExtension(dpy, &damage_event, &error))
-        bad_usage("the X server has no DAMAGE extension");
+    if (damage_event < 0) {
+        int error, major = 1, minor = 1;
+        if (!XDamageQueryExtension(dpy, &damage_event, &error))
+            bad_usage("the X server has no DAMAGE extension");
+        XDamageQueryVersion(dpy, &major, &minor);
+    }
     Damage damage = XDamageCreate(dpy, window, XDamageReportNonEmpty);
     XSync(dpy, False);
     long long done = painted(window) ? now_us() : -1;
