@@ -83,5 +83,6 @@ int cmd_keys(char** argv) {
             bad_usage("bad UTF-8 in '%s'", argv[a]);
     }
     XSync(dpy, False);
+    XFree(map);
     return missing;
 }

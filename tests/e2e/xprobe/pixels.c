@@ -131,6 +131,7 @@ int cmd_grab(char** argv) {
                                 (unsigned char)pixels[k]};
         fwrite(rgb, 1, 3, file);
     }
+    free(pixels);
     return fclose(file) == 0 ? 0 : 2;
 }
 
@@ -157,6 +158,8 @@ int cmd_diffbox(char** argv) {
     } else {
         printf("%dx%d+%d+%d\n", x1 - x0 + 1, y1 - y0 + 1, x0, y0);
     }
+    free(base);
+    free(now);
     return 0;
 }
 
@@ -164,6 +167,8 @@ int cmd_colours(char** argv) {
     int x, y, w, h;
     if (!parse_area(argv, &x, &y, &w, &h))
         return 2;
-    printf("%d\n", count_colours(must_read_area(x, y, w, h), (size_t)w * (size_t)h, 64));
+    unsigned long* pixels = must_read_area(x, y, w, h);
+    printf("%d\n", count_colours(pixels, (size_t)w * (size_t)h, 64));
+    free(pixels);
     return 0;
 }
