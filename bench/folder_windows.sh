@@ -9,9 +9,8 @@ e2e_init bench_folder_windows "${1:-}"
 count=${2:-10000}
 e2e_start_x
 e2e_start_tray
-e2e_folder_peer
-"$E2E_FOLDER_PEER" many "$count" Caja >"$E2E_TMP/many.log" 2>&1 &
-e2e__track "$!" "xpeer many"
+"$E2E_PROBE" many "$count" Caja >"$E2E_TMP/many.log" 2>&1 &
+e2e__track "$!" "xprobe many"
 e2e_poll 120000 grep -q '^mapped' "$E2E_TMP/many.log" || e2e_fail "the windows were not mapped"
 e2e_folder_program_dir "$E2E_TMP/programs/Quorvel"
 for ((run = 1; run <= ${3:-3}; run++)); do

@@ -8,7 +8,7 @@
 # with one that supports _NET_CLOSE_WINDOW it asks the window manager, finding
 # the window in its client list. Other windows stay; no such window: no
 # message, exit 0. A run that never opened the folder closes nothing. The
-# windows belong to xpeer (another X client); at the end, real file managers.
+# windows belong to the probe (another X client); at the end, real file managers.
 # Usage: 09_folder_window.sh [PROGRAM]
 source "$(dirname "$0")/lib.sh"
 e2e_init 09_folder_window "${1:-}"

@@ -9,7 +9,7 @@
 #   session_finish_prefix          waits for the prefix, links the CJK font behind the UI fonts
 #   session_desktop HOLD_EXE       window manager, tray, and HOLD_EXE --hold to keep Wine warm
 #   session_end                    ends everything, removes the temporary folder
-# After session_begin: $session_tmp, $session_probe (tests/e2e/xprobe.c), DISPLAY, WINEPREFIX.
+# After session_begin: $session_tmp, $session_probe (tests/e2e/xprobe/), DISPLAY, WINEPREFIX.
 
 session_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 # shellcheck source=../e2e/lib.sh
@@ -33,7 +33,7 @@ session_install() {
   local packages=(
     cmake ninja-build gcc libc6-dev libx11-dev googletest
     g++-mingw-w64-x86-64-posix wine wine64 librsvg2-bin icoutils
-    libxtst-dev xvfb trayer xdotool x11-utils imagemagick fonts-noto-cjk "$@"
+    libxtst-dev libxdamage-dev xvfb trayer xdotool x11-utils imagemagick fonts-noto-cjk "$@"
   )
   local missing=() package
   for package in "${packages[@]}"; do

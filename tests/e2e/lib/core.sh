@@ -178,13 +178,9 @@ e2e__diagnostics() {
 
 # ---------------------------------------------------------------- setup
 
-# e2e_build_probe OUT: builds the X11 probe (xprobe.c) into OUT; the Linux and
-# the Windows tests use the same one.
-e2e_build_probe() {
-    cc -O1 -o "$1" "$E2E_LIB_DIR/xprobe.c" -lX11 -lXtst 2>"$1.cc.log" && return 0
-    printf 'could not build the X11 probe (needs cc, libx11-dev and libxtst-dev): %s\n' "$(cat "$1.cc.log")" >&2
-    return 1
-}
+# e2e_build_probe OUT: builds the X11 probe (xprobe/) into OUT; the Linux and
+# the Windows tests and the benchmarks use the same one.
+e2e_build_probe() { "$E2E_LIB_DIR/xprobe/build" "$1"; }
 
 # e2e_begin NAME ARTIFACTS: a private temp dir, the artifacts dir (emptied)
 # and the trap that stops what the scenario started. Hosts other than the

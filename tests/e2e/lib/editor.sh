@@ -45,8 +45,7 @@ e2e_editor_click_box() {
 # e2e_editor_read KIND ROW: the box's text, through Ctrl+A Ctrl+C and the
 # CLIPBOARD selection (emptied first). Sets E2E_EDITOR_TEXT.
 e2e_editor_read() {
-    e2e_folder_peer
-    "$E2E_FOLDER_PEER" clear CLIPBOARD
+    "$E2E_PROBE" clear CLIPBOARD
     e2e_editor_click_box "$1" "$2" ctrl+a ctrl+c
     e2e_poll "$E2E_TIMEOUT_MS" e2e_folder__read_selection CLIPBOARD ||
         e2e_fail "could not copy the $1 box of row $2 (empty box, or no copy)"
@@ -71,13 +70,12 @@ e2e_editor_expect_boxes() {
 # character not on the keyboard and undo it at once, and the program, reading
 # the keymap after the undo, loses the character now and then.
 e2e_editor_keys() {
-    e2e_folder_peer
-    "$E2E_FOLDER_PEER" keys "$@" || e2e_fail "could not put the characters of $* on keys"
+    "$E2E_PROBE" keys "$@" || e2e_fail "could not put the characters of $* on keys"
 }
 
 # e2e_editor_type TEXT: types into the focused box (Japanese too, once on keys).
 e2e_editor_type() {
-    "$E2E_FOLDER_PEER" keys --check "$1" || e2e_fail "characters of $(printf '%q' "$1") are not on keys: call e2e_editor_keys first"
+    "$E2E_PROBE" keys --check "$1" || e2e_fail "characters of $(printf '%q' "$1") are not on keys: call e2e_editor_keys first"
     xdotool type --delay 20 -- "$1" || e2e_fail "xdotool could not type $(printf '%q' "$1")"
 }
 
@@ -105,8 +103,7 @@ e2e_editor_wait_closed() {
 
 # e2e_editor_close: WM_DELETE_WINDOW, as a window manager sends for the title bar's close button.
 e2e_editor_close() {
-    e2e_folder_peer
-    "$E2E_FOLDER_PEER" close "$E2E_EDITOR_ID" || e2e_fail "could not send WM_DELETE_WINDOW to the editor"
+    "$E2E_PROBE" close "$E2E_EDITOR_ID" || e2e_fail "could not send WM_DELETE_WINDOW to the editor"
     e2e_editor_wait_closed "WM_DELETE_WINDOW"
 }
 

@@ -1,21 +1,11 @@
 # SPDX-License-Identifier: MIT
 # shellcheck shell=bash disable=SC2034
-# The private folder, its message boxes, and other X clients (xpeer.c) as its
-# windows, a stand-in window manager and clipboard access.
+# The private folder, its message boxes, and other X clients (the probe's peer
+# commands) as its windows, a stand-in window manager and clipboard access.
 
 E2E_FOLDER_BOX_TITLE='Quorvel フォルダーエラー'
-E2E_FOLDER_PEER=
 E2E_FOLDER_PINGS=0
 declare -gA E2E_FOLDER_PEER_PID=() E2E_FOLDER_PEER_ID=() E2E_FOLDER_PEER_LOG=()
-
-# e2e_folder_peer: builds xpeer.c (other X clients: windows to close, a stand-in
-# window manager, clipboard access) once; the editor helpers use it too.
-e2e_folder_peer() {
-    [[ -n $E2E_FOLDER_PEER ]] && return 0
-    cc -O1 -o "$E2E_TMP/xpeer" "$E2E_LIB_DIR/xpeer.c" -lX11 2>"$E2E_TMP/cc-xpeer.log" ||
-        e2e_fail "could not build xpeer.c: $(cat "$E2E_TMP/cc-xpeer.log")"
-    E2E_FOLDER_PEER=$E2E_TMP/xpeer
-}
 
 # e2e_folder_program_dir DIR: a copy of the program (and Help/) in DIR, so that
 # private folders are made there and not in the build tree. Sets
@@ -44,7 +34,6 @@ e2e_folder_state() {
 # dragging over it with the mouse (the style lets a message be selected) and
 # reading the PRIMARY selection. Sets E2E_FOLDER_MESSAGE.
 e2e_folder_read_message() {
-    e2e_folder_peer
     local img=$E2E_TMP/message.ppm bg geo tx ty th
     "$E2E_PROBE" grab "$E2E_WIN_X" "$E2E_WIN_Y" "$E2E_WIN_W" "$E2E_WIN_H" "$img" ||
         e2e_fail "could not grab the message box"
@@ -64,7 +53,7 @@ e2e_folder_read_message() {
     geo=$(convert "$img" -crop "24x${E2E_WIN_H}+${tx}+0" +repage -fuzz 10% -trim -format '%h %Y' info:)
     th=${geo% *} ty=${geo#* }
     ((th >= 8)) || e2e_fail "no text found in the message box (text left edge $tx, strip trim: $geo)"
-    "$E2E_FOLDER_PEER" clear PRIMARY
+    "$E2E_PROBE" clear PRIMARY
     xdotool mousemove $((E2E_WIN_X + tx + 1)) $((E2E_WIN_Y + ty + 4)) mousedown 1 \
         mousemove $((E2E_WIN_X + tx + 40)) $((E2E_WIN_Y + ty + 8)) \
         mousemove $((E2E_WIN_X + E2E_WIN_W - 3)) $((E2E_WIN_Y + ty + th - 3)) mouseup 1 ||
@@ -76,7 +65,7 @@ e2e_folder_read_message() {
 
 e2e_folder__read_selection() {
     local text
-    text=$("$E2E_FOLDER_PEER" text "$1" 200 && echo x) || return 1
+    text=$("$E2E_PROBE" text "$1" 200 && echo x) || return 1
     E2E_FOLDER_TEXT=${text%x}
 }
 
@@ -99,15 +88,14 @@ e2e_folder_expect_message() {
     e2e_wait_window_gone "$E2E_WIN_ID"
 }
 
-# e2e_folder_peer_window NAME XPEER-WINDOW-ARGS...: maps a window of another
-# client (see xpeer.c) and waits until it is mapped; E2E_FOLDER_PEER_ID[NAME].
+# e2e_folder_peer_window NAME WINDOW-ARGS...: maps a window of another
+# client (the probe's window command) and waits until it is mapped; E2E_FOLDER_PEER_ID[NAME].
 e2e_folder_peer_window() {
     local name=$1
     shift
-    e2e_folder_peer
     E2E_FOLDER_PEER_LOG[$name]=$E2E_TMP/peer-$name.log
     : >"${E2E_FOLDER_PEER_LOG[$name]}"
-    "$E2E_FOLDER_PEER" window "${E2E_FOLDER_PEER_LOG[$name]}" "$@" 2>>"$E2E_TMP/peers.log" &
+    "$E2E_PROBE" window "${E2E_FOLDER_PEER_LOG[$name]}" "$@" 2>>"$E2E_TMP/peers.log" &
     E2E_FOLDER_PEER_PID[$name]=$!
     e2e__track "$!" "peer $name"
     e2e_poll "$E2E_TIMEOUT_MS" grep -q '^mapped ' "${E2E_FOLDER_PEER_LOG[$name]}" ||
@@ -120,7 +108,7 @@ e2e_folder_peer_window() {
 e2e_folder_peer_sync() {
     local name=$1
     E2E_FOLDER_PINGS=$((E2E_FOLDER_PINGS + 1))
-    "$E2E_FOLDER_PEER" ping "${E2E_FOLDER_PEER_ID[$name]}" "$E2E_FOLDER_PINGS" || e2e_fail "could not ping peer $name"
+    "$E2E_PROBE" ping "${E2E_FOLDER_PEER_ID[$name]}" "$E2E_FOLDER_PINGS" || e2e_fail "could not ping peer $name"
     e2e_poll "$E2E_TIMEOUT_MS" grep -qx "ping $E2E_FOLDER_PINGS" "${E2E_FOLDER_PEER_LOG[$name]}" ||
         e2e_fail "peer $name did not answer ping $E2E_FOLDER_PINGS; its log: $(tr '\n' ';' <"${E2E_FOLDER_PEER_LOG[$name]}")"
 }
@@ -130,10 +118,9 @@ e2e_folder_peer_sync() {
 e2e_folder_peer_wm() {
     local ids=() n log=$E2E_TMP/peer-wm.log
     for n in "$@"; do ids+=("${E2E_FOLDER_PEER_ID[$n]}"); done
-    e2e_folder_peer
     E2E_FOLDER_PEER_LOG[wm]=$log
     : >"$log"
-    "$E2E_FOLDER_PEER" wm "$log" "${ids[@]}" 2>>"$E2E_TMP/peers.log" &
+    "$E2E_PROBE" wm "$log" "${ids[@]}" 2>>"$E2E_TMP/peers.log" &
     E2E_FOLDER_PEER_PID[wm]=$!
     e2e__track "$!" "peer wm"
     e2e_poll "$E2E_TIMEOUT_MS" grep -q '^ready ' "$log" || e2e_fail "the stand-in window manager did not start: $(cat "$E2E_TMP/peers.log")"
