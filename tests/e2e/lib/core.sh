@@ -207,7 +207,7 @@ e2e_init() {
     e2e_need Xvfb:xvfb trayer:trayer xdotool:xdotool xwininfo:x11-utils xdpyinfo:x11-utils \
         import:imagemagick convert:imagemagick identify:imagemagick cc:gcc setpriv:util-linux \
         fc-list:fontconfig base64:coreutils /usr/include/X11/Xlib.h:libx11-dev \
-        /usr/include/X11/extensions/XTest.h:libxtst-dev
+        /usr/include/X11/extensions/XTest.h:libxtst-dev /usr/include/X11/extensions/Xdamage.h:libxdamage-dev
     fc-list ':lang=ja' family 2>/dev/null | grep -q . || e2e_fail "missing: a Japanese font (fonts-noto-cjk)"
     E2E_PROGRAM=$(readlink -f "$prog")
     E2E_PROGRAM_DIR=$(dirname "$E2E_PROGRAM")
