@@ -78,7 +78,6 @@ e2e_opener_record() {
     done <"$file"
 }
 
-e2e__b64() { printf '%s' "$1" | base64 -w0; }
 e2e__unb64_q() { printf '%q' "$(printf '%s' "$1" | base64 -d)"; }
 
 # e2e_expect_opener_call I ARG...: call I got exactly these arguments, byte for byte.
@@ -92,8 +91,8 @@ e2e_expect_opener_call() {
     ((E2E_CALL_ARGC == $#)) || e2e_fail "opener call #$i: expected $# argument(s):$expected; saw $E2E_CALL_ARGC:$seen"
     k=0
     for want in "$@"; do
-        [[ $(e2e__b64 "$want") == "${E2E_CALL_B64[k]}" ]] ||
-            e2e_fail "opener call #$i argument $((k + 1)): expected $(printf '%q' "$want") (base64 $(e2e__b64 "$want")), saw $(e2e__unb64_q "${E2E_CALL_B64[k]}") (base64 ${E2E_CALL_B64[k]})"
+        [[ $(e2e_fault_b64 "$want") == "${E2E_CALL_B64[k]}" ]] ||
+            e2e_fail "opener call #$i argument $((k + 1)): expected $(printf '%q' "$want") (base64 $(e2e_fault_b64 "$want")), saw $(e2e__unb64_q "${E2E_CALL_B64[k]}") (base64 ${E2E_CALL_B64[k]})"
         k=$((k + 1))
     done
 }
