@@ -11,7 +11,8 @@ hosts_start_kwin() {
     local am=/usr/share/dbus-1/services/org.kde.ActivityManager.service
     e2e_need kwin_wayland:kwin-wayland plasmashell:plasma-workspace kded5:kded5 \
         kbuildsycoca5:libkf5service-bin spectacle:kde-spectacle wayland-scanner:libwayland-bin \
-        "$proto:plasma-wayland-protocols" "$am:kactivitymanagerd"
+        "$proto:plasma-wayland-protocols" "$am:kactivitymanagerd" cc:gcc \
+        /usr/include/wayland-client.h:libwayland-dev
     export XDG_CURRENT_DESKTOP=KDE KDE_SESSION_VERSION=5
     cp /usr/bin/kwin_wayland "$base/kwin_wayland" || e2e_fail "could not copy kwin_wayland"
     { wayland-scanner client-header "$proto" "$E2E_TMP/fake-input-client-protocol.h" &&
