@@ -9,7 +9,8 @@
 #   fresh_root_run DIR COMMAND      runs a bash command line in it as root, in a clean environment
 #   fresh_root_remove DIR           unmounts everything under DIR, then removes it
 FRESH_ROOT_CACHE=${QUORVEL_ROOT_CACHE:-/var/cache/quorvel-roots}
-FRESH_ROOT_MOUNTS=(proc sys dev dev/pts dev/shm var/cache/apt/archives)
+# /sys/fs/cgroup too: busctl and systemd read a peer's cgroup, and fail without it.
+FRESH_ROOT_MOUNTS=(proc sys sys/fs/cgroup dev dev/pts dev/shm var/cache/apt/archives)
 
 fresh_root__tarball() { # RELEASE: the bare root's tarball, made when missing or a month old
   local release=$1 tarball=$FRESH_ROOT_CACHE/$1-root.tar
@@ -43,6 +44,9 @@ fresh_root_make() { # DIR [RELEASE]
     fi
   done
   cp /etc/resolv.conf "$root/etc/"
+  # What booting makes (systemd-tmpfiles' x11.conf), and a root that never booted lacks: X servers
+  # started by other users than root, Xwayland under KWin among them, cannot make it.
+  install -d -m 1777 "$root/tmp/.X11-unix" "$root/tmp/.ICE-unix"
   # The root is thrown away after one run: dpkg need not sync each file, nor man-db index pages.
   echo force-unsafe-io >"$root/etc/dpkg/dpkg.cfg.d/fresh-root-unsafe-io"
   chroot "$root" debconf-set-selections <<<'man-db man-db/auto-update boolean false'

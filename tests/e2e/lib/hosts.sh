@@ -42,7 +42,8 @@ CONF
 hosts_spawn() {
     local name=$1
     shift
-    "${HOSTS_AS[@]}" "$@" >>"$E2E_TMP/$name.log" 2>&1 &
+    # From a folder the session's user can enter, which the source tree (say, in /root) may not be.
+    (cd "$HOME" && exec "${HOSTS_AS[@]}" "$@") >>"$E2E_TMP/$name.log" 2>&1 &
     e2e__track "$!" "$name"
     HOSTS_PID=$!
 }
