@@ -33,6 +33,8 @@ e2e_use_program "$unpacked/Quorvel/quorvel"
 # Each library the program names comes from a package of the README's one install line.
 line=$(e2e_install_recipe "$readme" packages)
 [[ $line == "sudo apt-get install --no-install-recommends "* ]] || e2e_fail "README's package line: $line"
+[[ ! -f $E2E_REPO_DIR/README.md ]] || grep -qxF "$line" "$E2E_REPO_DIR/README.md" ||
+    e2e_fail "README.md lacks the package line of README.txt: $line"
 trace=$(LD_TRACE_LOADED_OBJECTS=1 LD_DEBUG=files "$E2E_PROGRAM" 2>&1)
 for lib in $(grep -F "needed by $E2E_PROGRAM [" <<<"$trace" | sed 's/.*file=\([^ ]*\) .*/\1/'); do
     path=$(awk -v lib="$lib" '$1 == lib && $2 == "=>" { print $3 }' <<<"$trace")
