@@ -16,6 +16,21 @@ portable_root_in() {
         DEBIAN_FRONTEND=noninteractive "${@:2}"
 }
 
+# portable_root__install ROOT PACKAGE...: apt-get install in ROOT. The download folder may be
+# shared with other roots: while another apt-get holds its lock, it waits (at most 30 min).
+portable_root__install() {
+    local root=$1 i
+    for ((i = 0; i < 180; i++)); do
+        portable_root_in "$root" apt-get install -y -qq --no-install-recommends "${@:2}" \
+            >"$root/tmp/apt.log" 2>&1 && return 0
+        grep -q 'Could not get lock /var/cache/apt/archives/lock' "$root/tmp/apt.log" || break
+        ((i > 0)) || echo "portable root: another apt-get holds the shared downloads, waiting"
+        sleep 10
+    done
+    tail -n 20 "$root/tmp/apt.log" >&2
+    return 1
+}
+
 portable_root__count() { portable_root_in "$1" dpkg-query -W -f='${db:Status-Status}\n' | grep -cx installed; }
 
 portable_root_test() {
@@ -26,9 +41,7 @@ portable_root_test() {
     read -ra packages <<<"${line#sudo apt-get install --no-install-recommends }"
     bare=$(portable_root__count "$root")
     echo "portable root: installing the README's ${#packages[@]} packages: ${packages[*]}"
-    portable_root_in "$root" apt-get update -qq &&
-        portable_root_in "$root" apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null ||
-        return 1
+    portable_root_in "$root" apt-get update -qq && portable_root__install "$root" "${packages[@]}" || return 1
     echo "portable root: $(($(portable_root__count "$root") - bare)) packages installed on the bare root's $bare"
 
     mkdir -p "$root/opt/portable" && tar -C "$root/opt/portable" -xzf "$tarball" || return 1
@@ -43,8 +56,7 @@ portable_root_test() {
     rm -rf "$root/opt/portable/Quorvel"
 
     echo "portable root: installing the test tools: ${PORTABLE_ROOT_TOOLS[*]}"
-    portable_root_in "$root" apt-get install -y -qq --no-install-recommends "${PORTABLE_ROOT_TOOLS[@]}" \
-        >/dev/null || return 1
+    portable_root__install "$root" "${PORTABLE_ROOT_TOOLS[@]}" || return 1
     echo "portable root: $(($(portable_root__count "$root") - bare)) packages installed with the test tools"
     cp "$tarball" "$root/opt/portable/" && cp "$probe" "$root/opt/portable/xprobe" &&
         cp -r "$repo/tests" "$root/opt/portable/" || return 1
