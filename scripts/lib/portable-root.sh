@@ -2,7 +2,7 @@
 # shellcheck shell=bash
 # portable_root_test ROOT TARBALL PROBE [ARTIFACTS]: proves the portable tarball on a machine
 # that has only what its README.txt names. ROOT is a fresh Debian 12 root, made and mounted by
-# scripts/lib/fresh-root.sh. In it: first only the packages of the README's install line, then
+# fresh_root_make of scripts/lib/fresh-root.sh, which must be loaded too. In it: first only the packages of the README's install line, then
 # the program and every Qt plugin they bring must find their libraries, and the program must
 # answer --version; then the test tools (no compiler, no -dev package) and the X11 probe PROBE
 # built outside, and tests/e2e/28_portable.sh runs on the tarball. Its screenshots go to
@@ -10,11 +10,8 @@
 PORTABLE_ROOT_TOOLS=(xvfb xauth trayer xdotool x11-utils imagemagick fonts-noto-cjk dbus jq procps
     util-linux desktop-file-utils libx11-6 libxtst6 libxdamage1)
 
-# portable_root_in ROOT CMD...: CMD in ROOT, in a clean environment.
-portable_root_in() {
-    chroot "$1" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 \
-        DEBIAN_FRONTEND=noninteractive "${@:2}"
-}
+# portable_root_in ROOT CMD...: CMD (its words as given) in ROOT, in fresh_root_run's environment.
+portable_root_in() { fresh_root_run "$1" "DEBIAN_FRONTEND=noninteractive $(printf '%q ' "${@:2}")"; }
 
 # portable_root__install ROOT PACKAGE...: apt-get install in ROOT. The download folder may be
 # shared with other roots: while another apt-get holds its lock, it waits (at most 30 min).
