@@ -45,41 +45,28 @@ e2e_install_tree() {
     find "$1" -printf '%P %y\n' | sed 's/^ /. /' | sort
 }
 
-# e2e_install_entry_argv FILE: the arguments the Exec key of FILE starts, read as desktops read
-# it (the value's escapes, then quotes and their backslashes, then %%), into E2E_ENTRY_ARGV.
+# e2e_install_entry_argv FILE: the arguments FILE's Exec starts, read by the desktop entry rules
+# (value escapes, then quotes holding \" \` \$ \\, then %%), into E2E_ENTRY_ARGV; else fails.
 e2e_install_entry_argv() {
-    local value text="" arg="" c i quoted=0 started=0
-    value=$(e2e_install_entry_value "$1" Exec)
-    for ((i = 0; i < ${#value}; i++)); do
-        c=${value:i:1}
-        if [[ $c == \\ ]]; then
-            i=$((i + 1))
-            case ${value:i:1} in s) c=' ' ;; n) c=$'\n' ;; t) c=$'\t' ;; r) c=$'\r' ;; *) c=${value:i:1} ;; esac
-        fi
+    local v text="" arg="" c i q=0 on=0
+    v=$(e2e_install_entry_value "$1" Exec)
+    for ((i = 0; i < ${#v}; i++)); do
+        c=${v:i:1}
+        [[ $c == \\ ]] && i=$((i + 1)) c=${v:i:1} && case $c in s) c=' ' ;; n) c=$'\n' ;; t) c=$'\t' ;; r) c=$'\r' ;; esac
         text+=$c
     done
     E2E_ENTRY_ARGV=()
     for ((i = 0; i < ${#text}; i++)); do
         c=${text:i:1}
-        if [[ $c == '"' ]]; then
-            quoted=$((1 - quoted)) started=1
-            continue
-        elif [[ $c == ' ' ]] && ((!quoted)); then
-            ((started)) && E2E_ENTRY_ARGV+=("$arg")
-            arg="" started=0
-            continue
-        elif [[ $c == \\ ]] && ((quoted)); then
-            i=$((i + 1)) c=${text:i:1}
-            [[ $c == [\"\`\$\\] ]] || e2e_fail "Exec in $1 has \\$c in quotes, which is no escape: $text"
-        elif [[ $c == % ]]; then
-            i=$((i + 1))
-            [[ ${text:i:1} == % ]] || e2e_fail "Exec in $1 has the field code %${text:i:1}: $text"
-        elif [[ $c == [\`\$] ]] && ((quoted)); then
-            e2e_fail "Exec in $1 has $c unescaped in quotes: $text"
-        fi
-        arg+=$c started=1
+        case $q$c in
+            ?\") q=$((1 - q)) on=1 && continue ;;
+            0' ') ((on)) && E2E_ENTRY_ARGV+=("$arg"); arg="" on=0 && continue ;;
+            1\\) i=$((i + 1)) c=${text:i:1} && [[ $c == [\"\`\$\\] ]] || e2e_fail "Exec in $1 has \\$c: $text" ;;
+            ?%) i=$((i + 1)) && [[ ${text:i:1} == % ]] || e2e_fail "Exec in $1 has a field code: $text" ;;
+            1[\`\$]) e2e_fail "Exec in $1 has $c unescaped in quotes: $text" ;;
+        esac
+        arg+=$c on=1
     done
-    ((!quoted)) || e2e_fail "Exec in $1 has an open quote: $text"
-    ((started)) && E2E_ENTRY_ARGV+=("$arg")
-    return 0
+    ((!q)) || e2e_fail "Exec in $1 has an open quote: $text"
+    ((!on)) || E2E_ENTRY_ARGV+=("$arg")
 }
