@@ -197,20 +197,27 @@ e2e_begin() {
     trap 'exit 129' HUP
 }
 
+# e2e_use_program PROGRAM: the program started (E2E_PROGRAM, resolved) and its E2E_PROGRAM_DIR.
+e2e_use_program() {
+    [[ -x $1 ]] || e2e_fail "program not found or not executable: $1"
+    E2E_PROGRAM=$(readlink -f "$1")
+    E2E_PROGRAM_DIR=$(dirname "$E2E_PROGRAM")
+}
+
 # e2e_init NAME [PROGRAM]: private temp dir, isolated environment, trap, the
-# X11 probe and the fake opener.
+# X11 probe and the fake opener. PROGRAM "-": named later by e2e_use_program.
+# QUORVEL_E2E_PROBE: a probe built elsewhere, for a machine without a compiler.
 e2e_init() {
     local prog=${2:-}
     E2E_NAME=$1
     [[ -n $prog ]] || prog=$E2E_REPO_DIR/build/Quorvel/quorvel
-    [[ -x $prog ]] || { printf 'FAIL [%s]: program not found or not executable: %s\n' "$E2E_NAME" "$prog" >&2; exit 1; }
+    [[ $prog == - ]] || e2e_use_program "$prog"
     e2e_need Xvfb:xvfb trayer:trayer xdotool:xdotool xwininfo:x11-utils xdpyinfo:x11-utils \
-        import:imagemagick convert:imagemagick identify:imagemagick cc:gcc setpriv:util-linux \
-        fc-list:fontconfig base64:coreutils /usr/include/X11/Xlib.h:libx11-dev \
+        import:imagemagick convert:imagemagick identify:imagemagick setpriv:util-linux \
+        fc-list:fontconfig base64:coreutils
+    [[ -n ${QUORVEL_E2E_PROBE:-} ]] || e2e_need cc:gcc /usr/include/X11/Xlib.h:libx11-dev \
         /usr/include/X11/extensions/XTest.h:libxtst-dev /usr/include/X11/extensions/Xdamage.h:libxdamage-dev
     fc-list ':lang=ja' family 2>/dev/null | grep -q . || e2e_fail "missing: a Japanese font (fonts-noto-cjk)"
-    E2E_PROGRAM=$(readlink -f "$prog")
-    E2E_PROGRAM_DIR=$(dirname "$E2E_PROGRAM")
 
     local artifacts_root=${QUORVEL_E2E_ARTIFACTS:-$E2E_REPO_DIR/build/e2e-artifacts}
     mkdir -p "$artifacts_root"
@@ -227,8 +234,11 @@ e2e_init() {
         WAYLAND_DISPLAY XAUTHORITY DISPLAY LANGUAGE
     E2E_STORE=$XDG_CONFIG_HOME/Quorvel/Quorvel.ini
 
-    E2E_PROBE=$E2E_TMP/xprobe
-    e2e_build_probe "$E2E_PROBE" 2>"$E2E_TMP/cc.log" || e2e_fail "$(cat "$E2E_TMP/cc.log")"
+    E2E_PROBE=$(readlink -f "${QUORVEL_E2E_PROBE:-$E2E_TMP/xprobe}")
+    [[ -n ${QUORVEL_E2E_PROBE:-} ]] || e2e_build_probe "$E2E_PROBE" 2>"$E2E_TMP/cc.log" ||
+        e2e_fail "$(cat "$E2E_TMP/cc.log")"
+    [[ -x $E2E_PROBE ]] && ! ldd "$E2E_PROBE" | grep 'not found' ||
+        e2e_fail "the probe $E2E_PROBE cannot run here (it needs libx11-6 libxtst6 libxdamage1)"
     e2e__write_fake_opener
-    e2e_log "program $E2E_PROGRAM, temp dir $E2E_TMP, artifacts $E2E_ARTIFACTS"
+    e2e_log "program ${E2E_PROGRAM:-not yet chosen}, temp dir $E2E_TMP, artifacts $E2E_ARTIFACTS"
 }

@@ -44,3 +44,29 @@ e2e_install_tree() {
     [[ -e $1 ]] || { echo "(no $1)"; return 0; }
     find "$1" -printf '%P %y\n' | sed 's/^ /. /' | sort
 }
+
+# e2e_install_entry_argv FILE: the arguments FILE's Exec starts, read by the desktop entry rules
+# (value escapes, then quotes holding \" \` \$ \\, then %%), into E2E_ENTRY_ARGV; else fails.
+e2e_install_entry_argv() {
+    local v text="" arg="" c i q=0 on=0
+    v=$(e2e_install_entry_value "$1" Exec)
+    for ((i = 0; i < ${#v}; i++)); do
+        c=${v:i:1}
+        [[ $c == \\ ]] && i=$((i + 1)) c=${v:i:1} && case $c in s) c=' ' ;; n) c=$'\n' ;; t) c=$'\t' ;; r) c=$'\r' ;; esac
+        text+=$c
+    done
+    E2E_ENTRY_ARGV=()
+    for ((i = 0; i < ${#text}; i++)); do
+        c=${text:i:1}
+        case $q$c in
+            ?\") q=$((1 - q)) on=1 && continue ;;
+            0' ') ((on)) && E2E_ENTRY_ARGV+=("$arg"); arg="" on=0 && continue ;;
+            1\\) i=$((i + 1)) c=${text:i:1} && [[ $c == [\"\`\$\\] ]] || e2e_fail "Exec in $1 has \\$c: $text" ;;
+            ?%) i=$((i + 1)) && [[ ${text:i:1} == % ]] || e2e_fail "Exec in $1 has a field code: $text" ;;
+            1[\`\$]) e2e_fail "Exec in $1 has $c unescaped in quotes: $text" ;;
+        esac
+        arg+=$c on=1
+    done
+    ((!q)) || e2e_fail "Exec in $1 has an open quote: $text"
+    ((!on)) || E2E_ENTRY_ARGV+=("$arg")
+}
