@@ -6,8 +6,6 @@
 # nothing installed in one root outlives it. Needs root.
 #
 #   fresh_root_make DIR [RELEASE]   unpacks a clean root of RELEASE (bookworm) into DIR, mounted
-#   fresh_root_mount DIR            the mounts fresh_root_make makes: /proc, /sys, /dev and the
-#                                   shared downloads (for a root unpacked some other way)
 #   fresh_root_run DIR COMMAND      runs a bash command line in it as root, in a clean environment
 #   fresh_root_remove DIR           unmounts everything under DIR, then removes it
 FRESH_ROOT_CACHE=${QUORVEL_ROOT_CACHE:-/var/cache/quorvel-roots}
@@ -32,24 +30,19 @@ fresh_root__tarball() { # RELEASE: the bare root's tarball, made when missing or
   echo "$tarball"
 }
 
-fresh_root_mount() { # DIR
-  local m
-  for m in "${FRESH_ROOT_MOUNTS[@]}"; do
-    mkdir -p "$1/$m"
-    if [ "$m" = var/cache/apt/archives ]; then
-      mount --bind "$FRESH_ROOT_CACHE/archives" "$1/$m"
-    else
-      mount --bind "/$m" "$1/$m"
-    fi
-  done
-}
-
 fresh_root_make() { # DIR [RELEASE]
-  local root=$1 tarball
+  local root=$1 tarball m
   tarball=$(fresh_root__tarball "${2:-bookworm}")
   mkdir -p "$root"
   tar -C "$root" -xf "$tarball"
-  fresh_root_mount "$root"
+  for m in "${FRESH_ROOT_MOUNTS[@]}"; do
+    mkdir -p "$root/$m"
+    if [ "$m" = var/cache/apt/archives ]; then
+      mount --bind "$FRESH_ROOT_CACHE/archives" "$root/$m"
+    else
+      mount --bind "/$m" "$root/$m"
+    fi
+  done
   cp /etc/resolv.conf "$root/etc/"
   # What booting makes (systemd-tmpfiles' x11.conf), and a root that never booted lacks: X servers
   # started by other users than root, Xwayland under KWin among them, cannot make it.
