@@ -69,6 +69,10 @@ page=$(groff -man -Tutf8 -ww "$prefix/share/man/man1/quorvel.1" 2>"$E2E_TMP/grof
     e2e_fail "groff cannot format the manual page"
 [[ ! -s $E2E_TMP/groff.log ]] || e2e_fail "groff warns about the manual page: $(cat "$E2E_TMP/groff.log")"
 grep -q '「URL編集」' <<<"$page" || e2e_fail "the manual page lacks the menu's Japanese texts:"$'\n'"$page"
+version=$("$prefix/bin/quorvel" --version) || e2e_fail "quorvel --version failed"
+grep -qF "$version" <<<"$page" || e2e_fail "the manual page does not name $version:"$'\n'"$page"
+grep -qF "<release version=\"${version#Quorvel }\"" "$prefix/share/metainfo/example.quorvel.Quorvel.metainfo.xml" ||
+    e2e_fail "the metadata's release is not ${version#Quorvel }"
 out=$(appstreamcli validate-tree --no-net "$prefix" 2>&1) || e2e_fail "appstreamcli rejects the installed metadata:"$'\n'"$out"
 e2e_log "appstreamcli validate-tree: $out"
 
