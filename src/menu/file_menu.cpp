@@ -39,11 +39,21 @@ void FileMenu::popup() {
     menu_->popup();
 }
 
+bool FileMenu::shuttingDown() const {
+    return module_.Form1 && module_.Form1->unloading();
+}
+
 void FileMenu::openBookmark(std::size_t index) {
+    if (shuttingDown()) {
+        return;
+    }
     runtime_.shell.open(module_.UrlAddress[index]);
 }
 
 void FileMenu::EditURL_Click() {
+    if (shuttingDown()) {
+        return;
+    }
     if (!module_.frmUrlEdit) {
         module_.frmUrlEdit = std::make_shared<bookmarks::frmUrlEdit>(module_, runtime_);
     }
@@ -53,6 +63,9 @@ void FileMenu::EditURL_Click() {
 }
 
 void FileMenu::ShowInfo_Click() {
+    if (shuttingDown()) {
+        return;
+    }
     const auto& system = runtime_.system;
     runtime_.shell.open(helpPath(system.applicationFolder(), system.pathSeparator()));
 }

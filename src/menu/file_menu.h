@@ -35,6 +35,9 @@ class FileMenu {
 
   private:
     void openBookmark(std::size_t index);
+    // Once the main window's unload has begun (終了 waiting on its failure box, say), only
+    // 終了 itself may still act.
+    bool shuttingDown() const;
 
     Module1& module_;
     runtime::Runtime& runtime_;

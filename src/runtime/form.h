@@ -38,6 +38,8 @@ class Form : public std::enable_shared_from_this<Form>, private WindowEvents {
     void unload(std::int16_t unloadMode = vbFormCode);
 
     bool loaded() const { return window_ != nullptr; }
+    // Between the start of an unload and the destruction of the window.
+    bool unloading() const { return unloading_; }
     void setVisible(bool visible);
     WindowHandle hWnd() const;
     IconHandle icon() const;

@@ -216,6 +216,9 @@ void FakeRuntime::show(const std::string& text, int style, const std::string& ti
                        const std::string& details) {
     log.push_back("messagebox " + title);
     messages.push_back({text, style, title, details});
+    if (whileMessageShown) {
+        whileMessageShown();
+    }
 }
 
 std::string FakeRuntime::get(const std::string& application, const std::string& section,

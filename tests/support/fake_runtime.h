@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -61,9 +62,10 @@ class FakeRuntime final : private runtime::EventLoop,
     int twipsPerPixel = 15;
     std::map<std::string, runtime::PathInfo> paths;  // what exists on disk
     bool directoriesCreatable = true;
-    std::vector<std::string> windowTitles;  // other programs' top-level windows, oldest first
-    std::size_t windowsBeforeOpen = 0;      // those titled with the folder's name at its open
-    bool desktopFails = false;              // the desktop throws on any request
+    std::vector<std::string> windowTitles;    // other programs' top-level windows, oldest first
+    std::size_t windowsBeforeOpen = 0;        // those titled with the folder's name at its open
+    bool desktopFails = false;                // the desktop throws on any request
+    std::function<void()> whileMessageShown;  // the user, while a message box waits
 
     // --- the user ---
     // A press over the tray icon: the callback message goes to the icon's window.

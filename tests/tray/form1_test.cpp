@@ -106,6 +106,24 @@ TEST_F(Form1Test, AFailedSaveShowsOneStopMessageAndTheShutDownGoesOn) {
     EXPECT_EQ(stored("Title url0"), "<absent>");
 }
 
+TEST_F(Form1Test, WhileTheQuitFailureBoxWaitsTheHostsMenuOpensNothing) {
+    start();
+    fake.storeWritable = false;
+    fake.whileMessageShown = [this] {
+        for (const char* item : {"Url1", "EditURL", "ShowInfo", "QuitMe"}) {
+            fake.chooseFromHostMenu(item);
+        }
+    };
+
+    fake.chooseFromTrayMenu("QuitMe");
+
+    EXPECT_EQ(fake.messages.size(), 1u);
+    EXPECT_THAT(fake.opened, ElementsAre());
+    EXPECT_THAT(logOf({"window.create"}), ElementsAre());
+    EXPECT_EQ(logOf({"store.save"}).size(), 1u);
+    EXPECT_TRUE(fake.loopEnded);
+}
+
 TEST_F(Form1Test, EveryEndRequestRunsTheSameUnloadOnce) {
     start();
     program.requestEnd(runtime::vbAppTaskManager);
