@@ -56,28 +56,42 @@ expect_refusal "X server refusing" "the X display '$locked' refuses" DISPLAY=$lo
     XAUTHORITY=$E2E_TMP/empty-xauthority
 
 # Servers that take the connection and never answer: a socket where an X display's would be,
-# and one named by an absolute WAYLAND_DISPLAY.
+# one named by an absolute WAYLAND_DISPLAY, and an X server that greets, then falls silent.
 silent=$((${locked#:} + 1))
 while [[ -e /tmp/.X11-unix/X$silent || -e /tmp/.X$silent-lock ]]; do silent=$((silent + 1)); done
-python3 - "/tmp/.X11-unix/X$silent" "$E2E_TMP/wayland-silent" "$E2E_TMP/silent-ready" <<'PY' &
-import os, signal, socket, sys
+stalled=$((silent + 1))
+while [[ -e /tmp/.X11-unix/X$stalled || -e /tmp/.X$stalled-lock ]]; do stalled=$((stalled + 1)); done
+python3 - "/tmp/.X11-unix/X$silent" "$E2E_TMP/wayland-silent" "/tmp/.X11-unix/X$stalled" \
+    "$E2E_TMP/silent-ready" <<'PY' &
+import os, signal, socket, struct, sys, threading
 listeners = []
-for path in sys.argv[1:3]:
+for path in sys.argv[1:4]:
     listeners.append(socket.socket(socket.AF_UNIX))
     listeners[-1].bind(path)
     listeners[-1].listen(8)
+held = []
+def greet():  # X11 11.0 accepted, a setup without screens or formats, then nothing
+    while True:
+        client, _ = listeners[2].accept()
+        client.recv(4096)
+        client.sendall(struct.pack("<BBHHH", 1, 0, 11, 0, 8) + struct.pack(
+            "<IIIIHHBBBBBBBB4x", 0, 0x200000, 0x1fffff, 0, 0, 65535, 0, 0, 0, 0, 32, 32, 8, 255))
+        held.append(client)
+threading.Thread(target=greet, daemon=True).start()
 def end(*_):
-    for path in sys.argv[1:3]:
+    for path in sys.argv[1:4]:
         os.unlink(path)
     sys.exit(0)
 signal.signal(signal.SIGTERM, end)
-open(sys.argv[3], "w").close()
+open(sys.argv[4], "w").close()
 while True:
     signal.pause()
 PY
 e2e__track $! "silent display servers"
 e2e_poll "$E2E_TIMEOUT_MS" test -e "$E2E_TMP/silent-ready" || e2e_fail "the silent servers did not start"
 expect_refusal "X server that never answers" "the X display ':$silent' does not answer" DISPLAY=:$silent
+expect_refusal "X server silent after its greeting" "the X display ':$stalled' does not answer" \
+    DISPLAY=:$stalled
 expect_refusal "compositor that never answers" \
     "the Wayland display '$E2E_TMP/wayland-silent' does not answer" WAYLAND_DISPLAY=$E2E_TMP/wayland-silent
 
