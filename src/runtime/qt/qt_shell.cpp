@@ -50,23 +50,38 @@ void QtShell::open(const std::string& target) {
     if (failed != 0) {
         return;
     }
+    if (!watch(pid)) {
+        unwatched_.push_back(pid);
+    }
+}
+
+bool QtShell::watch(pid_t pid) {
+    if (watched_ >= kMaxWatched) {
+        return false;
+    }
     const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
     if (pidfd < 0) {
-        unwatched_.push_back(pid);
-        return;
+        return false;
     }
+    ++watched_;
     // Readable once the opener has ended.
-    auto* watch = new QSocketNotifier(pidfd, QSocketNotifier::Read, &watches_);
-    QObject::connect(watch, &QSocketNotifier::activated, watch, [watch, pid, pidfd] {
+    auto* notifier = new QSocketNotifier(pidfd, QSocketNotifier::Read, &watches_);
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [this, notifier, pid, pidfd] {
         ::waitpid(pid, nullptr, WNOHANG);
-        watch->setEnabled(false);
+        notifier->setEnabled(false);
         ::close(pidfd);
-        watch->deleteLater();
+        notifier->deleteLater();
+        --watched_;
+        reapUnwatched();
     });
+    return true;
 }
 
 void QtShell::reapUnwatched() {
-    std::erase_if(unwatched_, [](pid_t pid) { return ::waitpid(pid, nullptr, WNOHANG) != 0; });
+    // The ended are reaped now; the others are watched as far as the bound allows.
+    std::erase_if(unwatched_, [this](pid_t pid) {
+        return ::waitpid(pid, nullptr, WNOHANG) != 0 || watch(pid);
+    });
 }
 
 }  // namespace quorvel::runtime::qt
