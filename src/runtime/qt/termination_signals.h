@@ -8,9 +8,12 @@
 namespace quorvel::runtime::qt {
 
 // SIGTERM, SIGINT and SIGHUP, delivered on the event loop: the handler only writes the signal's
-// number into a pipe that the loop watches.
+// number into a pipe that the loop watches. Whatever the loop is doing, the process ends at the
+// latest kForcedEndSeconds after the first one, with status 128 + its number.
 class TerminationSignals {
   public:
+    static constexpr unsigned kForcedEndSeconds = 4;
+
     explicit TerminationSignals(std::function<void(int)> onSignal);
     ~TerminationSignals();
     TerminationSignals(const TerminationSignals&) = delete;

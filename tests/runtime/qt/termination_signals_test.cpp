@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QCoreApplication>
+
 #include <QElapsedTimer>
+#include <QThread>
 #include <csignal>
 #include <vector>
 
@@ -27,6 +31,31 @@ TEST(TerminationSignals, EachSignalReachesTheEventLoopAsItsNumber) {
         }
     }
     EXPECT_EQ(received, (std::vector<int>{SIGTERM, SIGINT, SIGHUP}));
+}
+
+// A loop that never runs again (stuck on a server's reply, say): SIGTERM still ends the process.
+TEST(TerminationSignals, ASignalEndsAProcessWhoseLoopNeverRuns) {
+    TerminationSignals watcher([](int) {});
+    const pid_t stuck = ::fork();
+    ASSERT_GE(stuck, 0);
+    if (stuck == 0) {
+        for (;;) {
+            ::pause();
+        }
+    }
+    ::kill(stuck, SIGTERM);
+    QElapsedTimer timer;
+    timer.start();
+    int status = 0;
+    while (::waitpid(stuck, &status, WNOHANG) == 0 && timer.elapsed() < 15000) {
+        QThread::msleep(50);
+    }
+    if (!WIFEXITED(status)) {
+        ::kill(stuck, SIGKILL);
+        ::waitpid(stuck, nullptr, 0);
+        FAIL() << "the process did not end on SIGTERM";
+    }
+    EXPECT_EQ(WEXITSTATUS(status), 128 + SIGTERM);
 }
 
 }  // namespace
