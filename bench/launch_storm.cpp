@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 // How long each of a burst of bookmark launches holds the event loop: 1,000 opens through the
 // program's shell, and the same through QProcess::startDetached (how it was done before), each
-// timed; then how many openers are still unreaped once the loop has run a while.
+// timed; the descriptors open after the burst (an opener that hangs holds one at most while it
+// is watched); then how many openers are still unreaped once the loop has run a while.
 //   quorvel_launch_storm [OPENER]   (default /bin/true)
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -35,6 +37,10 @@ void report(const char* what, const std::function<void(const std::string&)>& ope
                 what, ms[500], ms[990], ms.back(), all.elapsed());
 }
 
+int openDescriptors() {
+    return static_cast<int>(QDir(QStringLiteral("/proc/self/fd")).count()) - 2;
+}
+
 int unreapedChildren() {
     QFile children(QStringLiteral("/proc/self/task/%1/children").arg(getpid()));
     children.open(QIODevice::ReadOnly);
@@ -48,7 +54,10 @@ int main(int argc, char** argv) {
     const QString opener = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/bin/true");
     {
         quorvel::runtime::qt::QtShell shell(opener);
+        const int before = openDescriptors();
         report("QtShell::open", [&shell](const std::string& url) { shell.open(url); });
+        std::printf("%-22s open descriptors: %d before the burst, %d after it\n", "", before,
+                    openDescriptors());
         QElapsedTimer wait;
         wait.start();
         while (unreapedChildren() > 0 && wait.elapsed() < 10000) {
