@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The program's arguments, as a user or a launcher may pass them.
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>

@@ -5,6 +5,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The X of the tray's mouse-down events: any float, scale mode and twips per pixel.
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <limits>

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // A store file as a user's editor, a crash or another copy may have left it.
 #include <QByteArray>
+#include <cstdint>
 #include <cstdlib>
 
 #include "fuzz_check.h"

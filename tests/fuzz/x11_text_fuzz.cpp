@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Window properties as another client may set them: any type, format, count and bytes, in a
 // reply as the X server builds it, read as each property the exit step looks at.
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
