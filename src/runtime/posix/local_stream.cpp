@@ -47,7 +47,9 @@ LocalStream::~LocalStream() {
 
 bool LocalStream::waitFor(short events) {
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        // Rounded up: a wait that gives up must have reached the deadline, which callers tell
+        // apart from a peer that hung up.
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
             deadline_ - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
             return false;
