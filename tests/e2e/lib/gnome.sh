@@ -33,10 +33,11 @@ HOSTS_GNOME_JS='globalThis.quorvelProbe = (() => {
       .map(([id, icon]) => ({ id, ...place(icon), open: icon.menu.isOpen,
         menu: icon.menu._getMenuItems().filter(i => i.visible).map(i => ({
           label: i instanceof PopupMenu.PopupSeparatorMenuItem ? "-" : i.label.text, ...place(i) })) })),
-    // What the extension learns from the first answer of an item to Activate.
-    activationKnown: () => Object.entries(Main.panel.statusArea)
+    // What the extension does on a double click, without the click counting of synthetic
+    // events, whose timing is not that of a hand.
+    activate: () => Object.entries(Main.panel.statusArea)
       .filter(([id, icon]) => id.startsWith("appindicator-") && icon)
-      .map(([, icon]) => (icon._indicator.supportsActivation = true)),
+      .map(([, icon]) => (icon._indicator.open(0, 0, global.get_current_time()), true)),
     banner() {
       const tray = Main.messageTray, b = tray._banner, n = tray._notification;
       if (!b || !n || tray._notificationState !== 2)
