@@ -7,8 +7,7 @@
 # saved). With the extension turned on after the program started (a late host), its icon is
 # drawn in the top bar; a click opens the menu in order, a bookmark reaches the opener once, a
 # double click (the extension's activation) opens the private folder in nautilus, and 終了 closes
-# that window only (not
-# another folder's of the same name) and takes the icon away.
+# that window only (not another folder's of the same name) and takes the icon away.
 # Usage: 27_host_gnome.sh [PROGRAM]
 source "$(dirname "$0")/lib.sh"
 e2e_init 27_host_gnome "${1:-}"
