@@ -59,17 +59,18 @@ fresh_root_run() { # DIR COMMAND
 }
 
 fresh_root_remove() { # DIR
-  local root=$1 i
-  [ -d "$root" ] || return 0
+  local root i
+  [ -d "$1" ] || return 0
+  root=$(readlink -f "$1")
   # Whatever the run left running in the root holds its mounts: end it first.
   for i in /proc/[0-9]*; do
-    [ "$(readlink "$i/root" 2>/dev/null)" != "$(readlink -f "$root")" ] || kill -9 "${i#/proc/}" 2>/dev/null || true
+    [ "$(readlink "$i/root" 2>/dev/null)" != "$root" ] || kill -9 "${i#/proc/}" 2>/dev/null || true
   done
   for ((i = ${#FRESH_ROOT_MOUNTS[@]} - 1; i >= 0; i--)); do
     umount --lazy "$root/${FRESH_ROOT_MOUNTS[i]}" 2>/dev/null || true
   done
   # Never a recursive delete through a bind mount: it would empty the host's /dev.
-  if findmnt -rn -o TARGET | grep -q "^$(readlink -f "$root")/"; then
+  if findmnt -rn -o TARGET | grep -q "^$root/"; then
     echo "fresh-root: $root still has mounts; left in place" >&2
     return 1
   fi

@@ -13,19 +13,10 @@ PORTABLE_ROOT_TOOLS=(xvfb xauth trayer xdotool x11-utils imagemagick fonts-noto-
 # portable_root_in ROOT CMD...: CMD (its words as given) in ROOT, in fresh_root_run's environment.
 portable_root_in() { fresh_root_run "$1" "DEBIAN_FRONTEND=noninteractive $(printf '%q ' "${@:2}")"; }
 
-# portable_root__install ROOT PACKAGE...: apt-get install in ROOT. The download folder may be
-# shared with other roots: while another apt-get holds its lock, it waits (at most 30 min).
+# portable_root__install ROOT PACKAGE...: apt-get install in ROOT, its output shown only on failure.
 portable_root__install() {
-    local root=$1 i
-    for ((i = 0; i < 180; i++)); do
-        portable_root_in "$root" apt-get install -y -qq --no-install-recommends "${@:2}" \
-            >"$root/tmp/apt.log" 2>&1 && return 0
-        grep -q 'Could not get lock /var/cache/apt/archives/lock' "$root/tmp/apt.log" || break
-        ((i > 0)) || echo "portable root: another apt-get holds the shared downloads, waiting"
-        sleep 10
-    done
-    tail -n 20 "$root/tmp/apt.log" >&2
-    return 1
+    portable_root_in "$1" apt-get install -y -qq --no-install-recommends "${@:2}" \
+        >"$1/tmp/apt.log" 2>&1 || { tail -n 20 "$1/tmp/apt.log" >&2; return 1; }
 }
 
 portable_root__count() { portable_root_in "$1" dpkg-query -W -f='${db:Status-Status}\n' | grep -cx installed; }
