@@ -6,7 +6,10 @@
 # nothing installed in one root outlives it. Needs root.
 #
 #   fresh_root_make DIR [RELEASE]   unpacks a clean root of RELEASE (bookworm) into DIR, mounted
-#   fresh_root_run DIR COMMAND      runs a bash command line in it as root, in a clean environment
+#   fresh_root_run DIR COMMAND      runs a bash command line in it as root, in a clean environment;
+#                                   with FRESH_ROOT_OWN_NETWORK=1 in a network namespace of its own
+#                                   (loopback only), so that two roots' displays and abstract
+#                                   sockets cannot meet, as they would when run at once
 #   fresh_root_remove DIR           unmounts everything under DIR, then removes it
 FRESH_ROOT_CACHE=${QUORVEL_ROOT_CACHE:-/var/cache/quorvel-roots}
 # /sys/fs/cgroup too: busctl and systemd read a peer's cgroup, and fail without it.
@@ -53,7 +56,10 @@ fresh_root_make() { # DIR [RELEASE]
 }
 
 fresh_root_run() { # DIR COMMAND
-  chroot "$1" /usr/bin/env -i HOME=/root USER=root LOGNAME=root LANG=C.UTF-8 TERM=dumb \
+  local own=()
+  [ "${FRESH_ROOT_OWN_NETWORK:-0}" != 1 ] ||
+    own=(unshare --net /bin/sh -c 'ip link set lo up && exec "$0" "$@"')
+  "${own[@]}" chroot "$1" /usr/bin/env -i HOME=/root USER=root LOGNAME=root LANG=C.UTF-8 TERM=dumb \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin CI="${CI:-}" \
     /bin/bash -c "$2"
 }
