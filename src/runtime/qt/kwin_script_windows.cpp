@@ -43,7 +43,8 @@ QString fromUtf8(std::string_view text) {
 
 // The window loop. KWin appends " <2>" (and on X11 a left-to-right mark) to a caption that
 // another window already has; the table holds the captions without it. resourceClass is a
-// string in KWin 5.27, a byte array (ArrayBuffer) in some other versions.
+// string in KWin 5.27, a byte array (ArrayBuffer) in some other versions. KWin 6 renamed
+// clientList() to windowList().
 constexpr char kLoop[] = R"(
 function text(value) {
     if (typeof value === "string") return value;
@@ -57,7 +58,7 @@ function shows(caption, cls) {
     }
     return false;
 }
-var windows = workspace.clientList();
+var windows = workspace.windowList ? workspace.windowList() : workspace.clientList();
 for (var i = 0; i < windows.length; ++i) {
     var w = windows[i];
     var caption = String(w.caption).replace(/ <[0-9]+>\u200e?$/, "");
