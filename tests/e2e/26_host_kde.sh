@@ -1,6 +1,6 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
-# KDE Plasma 5.27 on Wayland: kwin_wayland on a virtual output and plasmashell
+# KDE Plasma (5.27 on Debian 12, 6 on Debian 13) on Wayland: kwin_wayland and plasmashell
 # as the StatusNotifier host, the session run as an unprivileged user, the
 # program a native Wayland client started before plasmashell. Driven with real
 # clicks and keys through KWin's fake input: the icon drawn in the tray, the
@@ -31,7 +31,7 @@ hosts_kde_wait_icon tray-icon
 
 # KEY_DOWN 108, KEY_UP 103, KEY_ENTER 28. A menu shown on a click has no entry selected yet.
 hosts_kde_open_menu
-hosts_spectacle menu
+hosts_kwin_shot menu
 hosts_kwin_input "key 108" "key 28"
 e2e_wait_opener_calls 1
 e2e_expect_opener_call 1 "$HOSTS_URL0"
@@ -50,7 +50,7 @@ QT_QPA_PLATFORM=wayland hosts_spawn pcmanfm-qt-2 pcmanfm-qt "${HOSTS_FOLDER}x"
 QT_QPA_PLATFORM=wayland hosts_spawn dolphin dolphin --new-window "$HOSTS_FOLDER"
 hosts_kwin_expect_window "${user}x"$'\t'pcmanfm-qt
 hosts_kwin_expect_window "$user — Dolphin"$'\t'org.kde.dolphin
-hosts_spectacle folder-windows
+hosts_kwin_shot folder-windows
 
 # 終了, the last entry: Up from none selected.
 hosts_kde_open_menu
@@ -60,5 +60,5 @@ hosts_wait_item_gone
 hosts_kwin_expect_no_window "$user"$'\t'pcmanfm-qt
 hosts_kwin_expect_no_window "$user — Dolphin"$'\t'org.kde.dolphin
 hosts__kwin_window "${user}x"$'\t'pcmanfm-qt || e2e_fail "終了 closed the window of ${HOSTS_FOLDER}x"
-hosts_spectacle after-quit
+hosts_kwin_shot after-quit
 e2e_pass

@@ -1,7 +1,7 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
-# GNOME Shell 43 (headless, Wayland), the session run as an unprivileged user and the program as
-# a native Wayland client, clicked for real through a virtual pointer.
+# GNOME Shell 43 or 48 (headless, Wayland), the session run as an unprivileged user and the
+# program as a native Wayland client, clicked for real through a virtual pointer.
 # Without the AppIndicator extension the no-tray notice is the way out: its banner stays, with
 # 終了, past GNOME's banner time, and 終了 ends the program the normal way (exit 0, the store
 # saved). With the extension turned on after the program started (a late host), its icon is

@@ -56,8 +56,15 @@ def window(app_name, title):
          and w.getState().contains(pyatspi.STATE_SHOWING)), None))
 
 
+def role(node):
+    # at-spi2-core 2.56 (Debian 13) calls a push button "button"; the role itself is unchanged.
+    if node.getRole() == pyatspi.ROLE_PUSH_BUTTON:
+        return "push button"
+    return node.getRoleName()
+
+
 def describe(node):
-    line = "%s %s" % (node.getRoleName(), quote(node.name))
+    line = "%s %s" % (role(node), quote(node.name))
     if node.description:
         line += " description=" + quote(node.description)
     for relation in node.getRelationSet():
@@ -123,7 +130,7 @@ def fill(app_name, title, args):
             fail("the box %r refused the text" % name)
     if press is not None:
         button = next((n for n in nodes if n.name == press
-                       and n.getRoleName() == "push button"), None)
+                       and n.getRole() == pyatspi.ROLE_PUSH_BUTTON), None)
         if button is None:
             fail("no button named %r in %r" % (press, title))
         action = button.queryAction()

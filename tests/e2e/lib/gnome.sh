@@ -9,9 +9,10 @@ HOSTS_GNOME_EXTENSION=ubuntu-appindicators@ubuntu.com
 # virtual pointer for real clicks (moving it also marks the user active, without which banners
 # never time out), the AppIndicator extension's icons with their menus, the banner on screen
 # and the windows. Places are the centres of the actors, in screen pixels.
-HOSTS_GNOME_JS='globalThis.quorvelProbe = (() => {
+# GNOME 43 evaluates it where imports.ui reaches the shell; GNOME 48 (ES modules) inside the
+# module that has imported Main.
+HOSTS_GNOME_JS='globalThis.quorvelProbe = (Main => {
   const { Clutter } = imports.gi;
-  const Main = imports.ui.main, PopupMenu = imports.ui.popupMenu;
   const pointer = Clutter.get_default_backend().get_default_seat()
     .create_virtual_device(Clutter.InputDeviceType.POINTER_DEVICE);
   const place = a => {
@@ -32,7 +33,7 @@ HOSTS_GNOME_JS='globalThis.quorvelProbe = (() => {
       .filter(([id, icon]) => id.startsWith("appindicator-") && icon)
       .map(([id, icon]) => ({ id, ...place(icon), open: icon.menu.isOpen,
         menu: icon.menu._getMenuItems().filter(i => i.visible).map(i => ({
-          label: i instanceof PopupMenu.PopupSeparatorMenuItem ? "-" : i.label.text, ...place(i) })) })),
+          label: i.has_style_class_name("popup-separator-menu-item") ? "-" : i.label.text, ...place(i) })) })),
     // What the extension does on a double click, without the click counting of synthetic
     // events, whose timing is not that of a hand.
     activate: () => Object.entries(Main.panel.statusArea)
@@ -43,13 +44,15 @@ HOSTS_GNOME_JS='globalThis.quorvelProbe = (() => {
       if (!b || !n || tray._notificationState !== 2)
         return null;
       const buttons = b._buttonBox ? b._buttonBox.get_children() : [];
-      return { title: n.title, body: n.bannerBodyText, ...place(b),
+      return { title: n.title, body: n.bannerBodyText ?? n.body, ...place(b),
         buttons: buttons.map(c => ({ label: c.label, ...place(c) })) };
     },
+    main: Main,
     windows: () => global.get_window_actors().map(a => a.meta_window)
       .map(w => ({ id: w.get_stable_sequence(), title: w.get_title(), class: w.get_wm_class() })),
   };
-})(); !imports.ui.main.layoutManager._startingUp'
+})(typeof Main === "undefined" ? imports.ui.main : Main);
+!quorvelProbe.main.layoutManager._startingUp'
 
 # hosts_gnome_call ARGS...: busctl call to the shell, which may answer late: a busy machine
 # slows its main loop.
@@ -69,7 +72,7 @@ hosts_gnome_probe() { hosts_gnome_eval "quorvelProbe.$1" || e2e_fail "Eval of qu
 
 hosts__gnome_up() { hosts_gnome_eval "$HOSTS_GNOME_JS" 2>/dev/null && [[ $HOSTS_EVAL == true ]]; }
 
-# hosts_start_gnome: GNOME Shell 43 headless on Wayland (1280x800), in unsafe mode for Eval and
+# hosts_start_gnome: GNOME Shell (43 or 48) headless on Wayland (1280x800), in unsafe mode for Eval and
 # Screenshot, beside a second private bus standing in for the system bus (its login-manager
 # code dies without one). Nautilus is the folder handler. The AppIndicator extension stays off
 # until hosts_gnome_extension. Sets WAYLAND_DISPLAY.
@@ -95,7 +98,7 @@ hosts_start_gnome() {
         --wayland-display="$WAYLAND_DISPLAY"
     e2e_poll 60000 hosts__gnome_up || e2e_fail "GNOME Shell did not come up: $(tail -n 20 "$E2E_TMP/gnome-shell.log")"
     # It starts in the overview, as after a login.
-    hosts_gnome_eval 'imports.ui.main.overview.hide()' || e2e_fail "could not leave the overview: $HOSTS_EVAL"
+    hosts_gnome_eval 'quorvelProbe.main.overview.hide()' || e2e_fail "could not leave the overview: $HOSTS_EVAL"
     e2e_log "GNOME Shell up on $WAYLAND_DISPLAY"
 }
 
