@@ -3,11 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QPixmap>
 #include <QRegularExpression>
 #include <QSize>
+#include <QTemporaryDir>
+
+#include "runtime/qt/installed_icon_theme.h"
 
 namespace quorvel::runtime::qt {
 namespace {
@@ -66,6 +70,27 @@ TEST(QtIcons, TheBuiltPicturesAtEverySizeWithoutAnImagePlugin) {
     EXPECT_EQ(tray.pixmap(QSize(40, 40)).size(), QSize(40, 40));
     EXPECT_TRUE(iconFor(kProgramIcon + 1).isNull());
     EXPECT_EQ(loadedPlugins(), before) << "an image or icon engine plugin was loaded";
+}
+
+TEST(InstalledThemedIcon, NamedOnlyWhereTheInstallPutTheScalableIcon) {
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const QString program = root.filePath(QStringLiteral("prefix/lib/quorvel"));
+    const QString themes = root.filePath(QStringLiteral("prefix/share/icons"));
+    const QString fromProgram = QStringLiteral("../../share/icons");
+    ASSERT_TRUE(QDir().mkpath(program) && QDir().mkpath(themes + "/hicolor/48x48/apps"));
+    ASSERT_TRUE(QFile(themes + "/hicolor/48x48/apps/quorvel.png").open(QIODevice::WriteOnly));
+    const ThemedIcon none = installedThemedIcon(program, fromProgram);
+    EXPECT_TRUE(none.name.isEmpty() && none.themePath.isEmpty()) << none.themePath.toStdString();
+
+    ASSERT_TRUE(QDir().mkpath(themes + "/hicolor/scalable/apps"));
+    ASSERT_TRUE(QFile(themes + "/hicolor/scalable/apps/quorvel.svg").open(QIODevice::WriteOnly));
+    const ThemedIcon installed = installedThemedIcon(program, fromProgram);
+    EXPECT_EQ(installed.name, QStringLiteral("quorvel"));
+    EXPECT_EQ(installed.themePath, themes);
+    // A build tree's or an unpacked folder's program, with no theme the same way up.
+    EXPECT_TRUE(installedThemedIcon(root.filePath(QStringLiteral("build/Quorvel")), fromProgram)
+                    .name.isEmpty());
 }
 
 }  // namespace
