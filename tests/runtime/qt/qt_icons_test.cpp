@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDBusMetaType>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -11,7 +12,9 @@
 #include <QSize>
 #include <QTemporaryDir>
 
+#include "runtime/qt/dbus_tray_types.h"
 #include "runtime/qt/installed_icon_theme.h"
+#include "runtime/qt/no_tray_notice.h"
 
 namespace quorvel::runtime::qt {
 namespace {
@@ -70,6 +73,29 @@ TEST(QtIcons, TheBuiltPicturesAtEverySizeWithoutAnImagePlugin) {
     EXPECT_EQ(tray.pixmap(QSize(40, 40)).size(), QSize(40, 40));
     EXPECT_TRUE(iconFor(kProgramIcon + 1).isNull());
     EXPECT_EQ(loadedPlugins(), before) << "an image or icon engine plugin was loaded";
+}
+
+// The notice's picture, as servers read the hint: RGBA rows of the program's icon, not
+// premultiplied, with its transparent corners.
+TEST(QtIcons, TheNoticeCarriesTheProgramsPicture) {
+    const QVariant hint = NoTrayNotice::hints().value(QStringLiteral("image-data"));
+    EXPECT_EQ(QDBusMetaType::typeToSignature(hint.metaType()), QByteArray("(iiibiiay)"));
+    const auto image = hint.value<NotificationImage>();
+    EXPECT_EQ(image.width, 64);
+    EXPECT_EQ(image.height, 64);
+    EXPECT_EQ(image.rowstride, 64 * 4);
+    EXPECT_TRUE(image.hasAlpha);
+    EXPECT_EQ(image.bitsPerSample, 8);
+    EXPECT_EQ(image.channels, 4);
+    ASSERT_EQ(image.data.size(), 64 * 64 * 4);
+    const QImage picture(reinterpret_cast<const uchar*>(image.data.constData()), 64, 64, 64 * 4,
+                         QImage::Format_RGBA8888);
+    EXPECT_EQ(picture, programIcon()
+                           .pixmap(QSize(64, 64), 1.0)
+                           .toImage()
+                           .convertToFormat(QImage::Format_RGBA8888));
+    EXPECT_GE(colours(QPixmap::fromImage(picture)), 8);
+    EXPECT_EQ(qAlpha(picture.pixel(0, 0)), 0);
 }
 
 TEST(InstalledThemedIcon, NamedOnlyWhereTheInstallPutTheScalableIcon) {
