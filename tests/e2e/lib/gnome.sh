@@ -43,7 +43,9 @@ HOSTS_GNOME_JS='globalThis.quorvelProbe = (() => {
       if (!b || !n || tray._notificationState !== 2)
         return null;
       const buttons = b._buttonBox ? b._buttonBox.get_children() : [];
-      return { title: n.title, body: n.bannerBodyText, ...place(b),
+      // A picture sent with the notification is a pixbuf: its size, else the icon by name.
+      const icon = n.gicon && n.gicon.get_width ? [n.gicon.get_width(), n.gicon.get_height()] : String(n.gicon);
+      return { title: n.title, body: n.bannerBodyText, icon, ...place(b),
         buttons: buttons.map(c => ({ label: c.label, ...place(c) })) };
     },
     windows: () => global.get_window_actors().map(a => a.meta_window)
