@@ -6,6 +6,8 @@
 # launcher with Icon=quorvel, and the icon in hicolor at every size. Started
 # through the launcher link, the program finds its folder through the link:
 # ヘルプ opens lib/quorvel/Help/help.html, the private folder is made in lib/quorvel.
+# In a StatusNotifier tray its item names the installed icon and the theme
+# folder that holds it.
 # The manual page renders without a formatter warning, Japanese included, and
 # the software centres' metadata validates offline against the installed tree.
 # Usage: 13_install.sh [PROGRAM] [BUILD-DIR]
@@ -91,4 +93,13 @@ e2e_expect_opener_call 2 "$program_dir/$(id -un)"
 [[ -d $program_dir/$(id -un) && ! -e $prefix/bin/$(id -un) ]] ||
     e2e_fail "expected the private folder in $program_dir only; lib/quorvel: $(ls "$program_dir"), bin: $(ls "$prefix/bin")"
 e2e_quit
+
+e2e_stop_tray TERM
+hosts_start_bus
+hosts_start_xfce_panel
+e2e_start_program --exe "$prefix/bin/quorvel"
+hosts_wait_item 30000
+hosts_expect_item_icon quorvel "$real_prefix/share/icons"
+hosts_menu_click 終了
+e2e_expect_exit_status 0
 e2e_pass

@@ -26,6 +26,8 @@ hosts_start_plasmashell
 hosts_wait_watcher plasmashell
 hosts_wait_item
 hosts_expect_item_names Quorvel
+# From the build tree: no installed theme, the pictures alone.
+hosts_expect_item_icon "" ""
 hosts_expect_menu "$HOSTS_TITLE0" "$t" "$t" "$t" "$t" - URL編集 ヘルプ - 終了
 hosts_kde_wait_icon tray-icon
 

@@ -26,6 +26,8 @@ hosts_start_program "${wayland[@]}"
 hosts_gnome_wait_banner 20000
 e2e_expect_eq "notice title" Quorvel "$(jq -r .title <<<"$HOSTS_EVAL")"
 [[ $(jq -r .body <<<"$HOSTS_EVAL") == 通知領域* ]] || e2e_fail "the banner is not the notice: $HOSTS_EVAL"
+# Run from the build tree, where no theme holds the icon: the program's own picture.
+e2e_expect_eq "the banner's icon" "[64,64]" "$(jq -c .icon <<<"$HOSTS_EVAL")"
 notice=$(jq -c '{title, body}' <<<"$HOSTS_EVAL")
 # The pointer moving away from the banner: an active user, whose banners GNOME takes away
 # after some seconds.

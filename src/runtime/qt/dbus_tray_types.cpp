@@ -8,6 +8,7 @@ namespace quorvel::runtime::qt {
 void registerDBusTrayTypes() {
     qDBusRegisterMetaType<SniPixmap>();
     qDBusRegisterMetaType<SniPixmaps>();
+    qDBusRegisterMetaType<NotificationImage>();
     qDBusRegisterMetaType<SniToolTip>();
     qDBusRegisterMetaType<DBusMenuNode>();
     qDBusRegisterMetaType<DBusMenuItemProperties>();
@@ -28,6 +29,22 @@ QDBusArgument& operator<<(QDBusArgument& argument, const SniPixmap& pixmap) {
 const QDBusArgument& operator>>(const QDBusArgument& argument, SniPixmap& pixmap) {
     argument.beginStructure();
     argument >> pixmap.width >> pixmap.height >> pixmap.pixels;
+    argument.endStructure();
+    return argument;
+}
+
+QDBusArgument& operator<<(QDBusArgument& argument, const NotificationImage& image) {
+    argument.beginStructure();
+    argument << image.width << image.height << image.rowstride << image.hasAlpha
+             << image.bitsPerSample << image.channels << image.data;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, NotificationImage& image) {
+    argument.beginStructure();
+    argument >> image.width >> image.height >> image.rowstride >> image.hasAlpha >>
+        image.bitsPerSample >> image.channels >> image.data;
     argument.endStructure();
     return argument;
 }

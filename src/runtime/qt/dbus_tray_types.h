@@ -19,6 +19,18 @@ struct SniPixmap {
 };
 using SniPixmaps = QList<SniPixmap>;
 
+// A notification's picture, its "image-data" hint: width, height, bytes per row, alpha, bits per
+// sample, channels, then the rows of R, G, B, A bytes, not premultiplied.
+struct NotificationImage {
+    int width = 0;
+    int height = 0;
+    int rowstride = 0;
+    bool hasAlpha = true;
+    int bitsPerSample = 8;
+    int channels = 4;
+    QByteArray data;
+};
+
 // A StatusNotifier tooltip: icon name, icon images, title, text.
 struct SniToolTip {
     QString iconName;
@@ -63,6 +75,8 @@ void registerDBusTrayTypes();
 
 QDBusArgument& operator<<(QDBusArgument& argument, const SniPixmap& pixmap);
 const QDBusArgument& operator>>(const QDBusArgument& argument, SniPixmap& pixmap);
+QDBusArgument& operator<<(QDBusArgument& argument, const NotificationImage& image);
+const QDBusArgument& operator>>(const QDBusArgument& argument, NotificationImage& image);
 QDBusArgument& operator<<(QDBusArgument& argument, const SniToolTip& tip);
 const QDBusArgument& operator>>(const QDBusArgument& argument, SniToolTip& tip);
 QDBusArgument& operator<<(QDBusArgument& argument, const DBusMenuNode& node);
@@ -77,6 +91,7 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, DBusMenuEvent& ev
 }  // namespace quorvel::runtime::qt
 
 Q_DECLARE_METATYPE(quorvel::runtime::qt::SniPixmap)
+Q_DECLARE_METATYPE(quorvel::runtime::qt::NotificationImage)
 Q_DECLARE_METATYPE(quorvel::runtime::qt::SniToolTip)
 Q_DECLARE_METATYPE(quorvel::runtime::qt::DBusMenuNode)
 Q_DECLARE_METATYPE(quorvel::runtime::qt::DBusMenuItemProperties)

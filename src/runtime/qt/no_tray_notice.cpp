@@ -7,6 +7,8 @@
 #include <cstdio>
 
 #include "notifications_proxy.h"
+#include "runtime/qt/dbus_tray_types.h"
+#include "runtime/qt/qt_icons.h"
 
 namespace quorvel::runtime::qt {
 
@@ -15,6 +17,22 @@ namespace {
 const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString kQuitAction = QStringLiteral("quit");
+// Servers draw the picture at 32 to 48 pixels, twice that on a doubled screen.
+constexpr int kImageSize = 64;
+
+NotificationImage notificationImage(const QIcon& icon, int size) {
+    const QImage image = iconImage(icon, size, QImage::Format_RGBA8888);
+    if (image.isNull()) {
+        return {};
+    }
+    return {image.width(),
+            image.height(),
+            static_cast<int>(image.bytesPerLine()),
+            true,
+            8,
+            4,
+            QByteArray(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes())};
+}
 
 }  // namespace
 
@@ -30,6 +48,16 @@ NoTrayNotice::NoTrayNotice(std::function<bool()> trayPresent, std::function<void
 }
 
 NoTrayNotice::~NoTrayNotice() = default;
+
+QVariantMap NoTrayNotice::hints() {
+    registerDBusTrayTypes();
+    return {{QStringLiteral("desktop-entry"), QStringLiteral("quorvel")},
+            {QStringLiteral("image-data"),
+             QVariant::fromValue(notificationImage(programIcon(), kImageSize))},
+            // Critical: GNOME keeps such a banner, with its action, until it is answered; its
+            // message list shows no actions.
+            {QStringLiteral("urgency"), QVariant::fromValue(uchar(2))}};
+}
 
 QString NoTrayNotice::text() {
     return QStringLiteral(
@@ -56,13 +84,10 @@ void NoTrayNotice::tell() {
     connect(server_.get(), &NotificationsProxy::ActionInvoked, this, &NoTrayNotice::actionInvoked);
     connect(server_.get(), &NotificationsProxy::NotificationClosed, this,
             &NoTrayNotice::notificationClosed);
+    // No icon name: GNOME would draw it beside the picture, or broken where no theme has it.
     const QDBusPendingCall notify =
-        server_->Notify(QStringLiteral("Quorvel"), 0, QStringLiteral("quorvel"),
-                        QStringLiteral("Quorvel"), text(), {kQuitAction, QStringLiteral("終了")},
-                        // Critical: GNOME keeps such a banner, with its action, until it is
-                        // answered; its message list shows no actions.
-                        {{QStringLiteral("desktop-entry"), QStringLiteral("quorvel")},
-                         {QStringLiteral("urgency"), QVariant::fromValue(uchar(2))}},
+        server_->Notify(QStringLiteral("Quorvel"), 0, QString(), QStringLiteral("Quorvel"), text(),
+                        {kQuitAction, QStringLiteral("終了")}, hints(),
                         // Never expires: the action stays at hand while there is no tray.
                         0);
     auto* call = new QDBusPendingCallWatcher(notify, this);

@@ -3,6 +3,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <QVariantMap>
 #include <functional>
 #include <memory>
 
@@ -29,6 +30,9 @@ class NoTrayNotice final : public QObject {
     void trayAppeared();
 
     static QString text();
+    // The notification's hints, the program's picture among them: run from a build tree or an
+    // unpacked folder, no theme holds its icon, and a server would draw a missing name broken.
+    static QVariantMap hints();
 
   private:
     void tell();

@@ -152,4 +152,8 @@ QIcon iconFor(IconHandle handle) {
     return handle == kProgramIcon ? programIcon() : QIcon();
 }
 
+QImage iconImage(const QIcon& icon, int size, QImage::Format format) {
+    return icon.pixmap(QSize(size, size), 1.0).toImage().convertToFormat(format);
+}
+
 }  // namespace quorvel::runtime::qt

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
 
 #include "runtime/handles.h"
 
@@ -18,5 +19,7 @@ QIcon programIcon();
 // icon property four times larger.
 QIcon programWindowIcon();
 QIcon iconFor(IconHandle handle);
+// One size of an icon, at one device pixel per pixel, in the format a protocol wants.
+QImage iconImage(const QIcon& icon, int size, QImage::Format format);
 
 }  // namespace quorvel::runtime::qt

@@ -130,7 +130,9 @@ void QtTrayArea::show(Entry& entry, Kind kind) {
             iconFor(entry.record.hIcon), toQt(entry.record.tip()), entry.menu->menu(), id,
             [this, window, id, callback](std::uint32_t message) {
                 forms_.send(window, callback, id, message);
-            });
+            },
+            // Only the program's own icon is in a theme.
+            entry.record.hIcon == kProgramIcon ? installedThemedIcon() : ThemedIcon{});
         return;
     }
     if (kind != Kind::XEmbed) {

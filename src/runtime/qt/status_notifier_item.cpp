@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "runtime/mouse_messages.h"
+#include "runtime/qt/qt_icons.h"
 #include "statusnotifieritem_adaptor.h"
 
 namespace quorvel::runtime::qt {
@@ -27,8 +28,7 @@ const QString kStatusNotifierWatcherPath = QStringLiteral("/StatusNotifierWatche
 SniPixmaps sniPixmaps(const QIcon& icon) {
     SniPixmaps pixmaps;
     for (const int size : {16, 22, 24, 32, 48, 64}) {
-        const QImage image =
-            icon.pixmap(QSize(size, size), 1.0).toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage image = iconImage(icon, size, QImage::Format_ARGB32);
         if (image.isNull()) {
             continue;
         }
@@ -48,11 +48,13 @@ SniPixmaps sniPixmaps(const QIcon& icon) {
 
 StatusNotifierItem::StatusNotifierItem(QDBusConnection connection, const QIcon& icon, QString tip,
                                        QMenu& menu, std::uint32_t id,
-                                       std::function<void(std::uint32_t)> onMouse)
+                                       std::function<void(std::uint32_t)> onMouse,
+                                       ThemedIcon themed)
     : connection_(std::move(connection)),
       service_(QStringLiteral("org.kde.StatusNotifierItem-%1-%2").arg(getpid()).arg(id)),
       tip_(std::move(tip)),
       pixmaps_(sniPixmaps(icon)),
+      themed_(std::move(themed)),
       onMouse_(std::move(onMouse)) {
     registerDBusTrayTypes();
     new StatusNotifierItemAdaptor(this);
@@ -141,6 +143,16 @@ int StatusNotifierItem::windowId() {
 QString StatusNotifierItem::none() {
     hostRead_ = true;
     return {};
+}
+
+QString StatusNotifierItem::iconName() {
+    hostRead_ = true;
+    return themed_.name;
+}
+
+QString StatusNotifierItem::iconThemePath() {
+    hostRead_ = true;
+    return themed_.themePath;
 }
 
 SniPixmaps StatusNotifierItem::iconPixmap() {

@@ -14,6 +14,7 @@
 
 #include "runtime/qt/dbus_menu_exporter.h"
 #include "runtime/qt/dbus_tray_types.h"
+#include "runtime/qt/installed_icon_theme.h"
 
 namespace quorvel::runtime::qt {
 
@@ -26,7 +27,8 @@ SniPixmaps sniPixmaps(const QIcon& icon);
 // exported for the host to draw, on a connection of its own: leaving the bus, when destroyed,
 // removes it from every host. Registers with the watcher by the connection's unique name, and
 // again (a few times at most) when a while later the watcher does not list it or no host has
-// read it. Presses arrive as mouse messages (left press: Activate).
+// read it. Presses arrive as mouse messages (left press: Activate). The icon goes as pictures
+// always, and also by name where it is installed in a theme.
 class StatusNotifierItem final : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_PROPERTY(QString Category READ category)
@@ -34,8 +36,8 @@ class StatusNotifierItem final : public QObject, protected QDBusContext {
     Q_PROPERTY(QString Title READ title)
     Q_PROPERTY(QString Status READ status)
     Q_PROPERTY(int WindowId READ windowId)
-    Q_PROPERTY(QString IconName READ none)
-    Q_PROPERTY(QString IconThemePath READ none)
+    Q_PROPERTY(QString IconName READ iconName)
+    Q_PROPERTY(QString IconThemePath READ iconThemePath)
     Q_PROPERTY(quorvel::runtime::qt::SniPixmaps IconPixmap READ iconPixmap)
     Q_PROPERTY(QString OverlayIconName READ none)
     Q_PROPERTY(quorvel::runtime::qt::SniPixmaps OverlayIconPixmap READ noPixmaps)
@@ -52,7 +54,8 @@ class StatusNotifierItem final : public QObject, protected QDBusContext {
 
     // `connection` is the item's own: it is disconnected when the item goes.
     StatusNotifierItem(QDBusConnection connection, const QIcon& icon, QString tip, QMenu& menu,
-                       std::uint32_t id, std::function<void(std::uint32_t mouseMessage)> onMouse);
+                       std::uint32_t id, std::function<void(std::uint32_t mouseMessage)> onMouse,
+                       ThemedIcon themed = {});
     ~StatusNotifierItem() override;
     StatusNotifierItem(const StatusNotifierItem&) = delete;
     StatusNotifierItem& operator=(const StatusNotifierItem&) = delete;
@@ -63,6 +66,8 @@ class StatusNotifierItem final : public QObject, protected QDBusContext {
     QString status();
     int windowId();
     QString none();
+    QString iconName();
+    QString iconThemePath();
     SniPixmaps iconPixmap();
     SniPixmaps noPixmaps();
     SniToolTip toolTip();
@@ -89,6 +94,7 @@ class StatusNotifierItem final : public QObject, protected QDBusContext {
     QString service_;
     QString tip_;
     SniPixmaps pixmaps_;
+    ThemedIcon themed_;
     std::function<void(std::uint32_t)> onMouse_;
     std::unique_ptr<DBusMenuExporter> menu_;
     QTimer confirmation_;

@@ -44,7 +44,9 @@ HOSTS_GNOME_JS='globalThis.quorvelProbe = (Main => {
       if (!b || !n || tray._notificationState !== 2)
         return null;
       const buttons = b._buttonBox ? b._buttonBox.get_children() : [];
-      return { title: n.title, body: n.bannerBodyText ?? n.body, ...place(b),
+      // A picture sent with the notification is a pixbuf: its size, else the icon by name.
+      const icon = n.gicon && n.gicon.get_width ? [n.gicon.get_width(), n.gicon.get_height()] : String(n.gicon);
+      return { title: n.title, body: n.bannerBodyText ?? n.body, icon, ...place(b),
         buttons: buttons.map(c => ({ label: c.label, ...place(c) })) };
     },
     main: Main,

@@ -112,6 +112,14 @@ hosts_expect_item_names() {
     e2e_expect_eq "item ToolTip title" "\"$1\"" "$(hosts_item_property ToolTip | jq -c '.[2]')"
 }
 
+# hosts_expect_item_icon NAME THEME-PATH: the item names its icon so (both empty where it is not
+# installed), and sends its pictures as well.
+hosts_expect_item_icon() {
+    e2e_expect_eq "item IconName" "\"$1\"" "$(hosts_item_property IconName)"
+    e2e_expect_eq "item IconThemePath" "\"$2\"" "$(hosts_item_property IconThemePath)"
+    (($(hosts_item_property IconPixmap | jq length) >= 1)) || e2e_fail "the item sends no pictures"
+}
+
 # hosts_menu: the item's exported menu, top level: HOSTS_MENU_IDS and
 # HOSTS_MENU_LABELS ("-" for a separator), in order, visible entries only.
 hosts_menu() {

@@ -3,11 +3,18 @@
 
 #include <gtest/gtest.h>
 
+#include <QDBusMetaType>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QPixmap>
 #include <QRegularExpression>
 #include <QSize>
+#include <QTemporaryDir>
+
+#include "runtime/qt/dbus_tray_types.h"
+#include "runtime/qt/installed_icon_theme.h"
+#include "runtime/qt/no_tray_notice.h"
 
 namespace quorvel::runtime::qt {
 namespace {
@@ -66,6 +73,50 @@ TEST(QtIcons, TheBuiltPicturesAtEverySizeWithoutAnImagePlugin) {
     EXPECT_EQ(tray.pixmap(QSize(40, 40)).size(), QSize(40, 40));
     EXPECT_TRUE(iconFor(kProgramIcon + 1).isNull());
     EXPECT_EQ(loadedPlugins(), before) << "an image or icon engine plugin was loaded";
+}
+
+// The notice's picture, as servers read the hint: RGBA rows of the program's icon, not
+// premultiplied, with its transparent corners.
+TEST(QtIcons, TheNoticeCarriesTheProgramsPicture) {
+    const QVariant hint = NoTrayNotice::hints().value(QStringLiteral("image-data"));
+    EXPECT_EQ(QDBusMetaType::typeToSignature(hint.metaType()), QByteArray("(iiibiiay)"));
+    const auto image = hint.value<NotificationImage>();
+    EXPECT_EQ(image.width, 64);
+    EXPECT_EQ(image.height, 64);
+    EXPECT_EQ(image.rowstride, 64 * 4);
+    EXPECT_TRUE(image.hasAlpha);
+    EXPECT_EQ(image.bitsPerSample, 8);
+    EXPECT_EQ(image.channels, 4);
+    ASSERT_EQ(image.data.size(), 64 * 64 * 4);
+    const QImage picture(reinterpret_cast<const uchar*>(image.data.constData()), 64, 64, 64 * 4,
+                         QImage::Format_RGBA8888);
+    EXPECT_EQ(picture, programIcon()
+                           .pixmap(QSize(64, 64), 1.0)
+                           .toImage()
+                           .convertToFormat(QImage::Format_RGBA8888));
+    EXPECT_GE(colours(QPixmap::fromImage(picture)), 8);
+    EXPECT_EQ(qAlpha(picture.pixel(0, 0)), 0);
+}
+
+TEST(InstalledThemedIcon, NamedOnlyWhereTheInstallPutTheScalableIcon) {
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const QString program = root.filePath(QStringLiteral("prefix/lib/quorvel"));
+    const QString themes = root.filePath(QStringLiteral("prefix/share/icons"));
+    const QString fromProgram = QStringLiteral("../../share/icons");
+    ASSERT_TRUE(QDir().mkpath(program) && QDir().mkpath(themes + "/hicolor/48x48/apps"));
+    ASSERT_TRUE(QFile(themes + "/hicolor/48x48/apps/quorvel.png").open(QIODevice::WriteOnly));
+    const ThemedIcon none = installedThemedIcon(program, fromProgram);
+    EXPECT_TRUE(none.name.isEmpty() && none.themePath.isEmpty()) << none.themePath.toStdString();
+
+    ASSERT_TRUE(QDir().mkpath(themes + "/hicolor/scalable/apps"));
+    ASSERT_TRUE(QFile(themes + "/hicolor/scalable/apps/quorvel.svg").open(QIODevice::WriteOnly));
+    const ThemedIcon installed = installedThemedIcon(program, fromProgram);
+    EXPECT_EQ(installed.name, QStringLiteral("quorvel"));
+    EXPECT_EQ(installed.themePath, themes);
+    // A build tree's or an unpacked folder's program, with no theme the same way up.
+    EXPECT_TRUE(installedThemedIcon(root.filePath(QStringLiteral("build/Quorvel")), fromProgram)
+                    .name.isEmpty());
 }
 
 }  // namespace
