@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 # shellcheck shell=bash
 # portable_root_test ROOT TARBALL PROBE [ARTIFACTS]: proves the portable tarball on a machine
-# that has only what its README.txt names. ROOT is a fresh Debian 12 root, made and mounted by
+# that has only what its README.txt names. ROOT is a fresh Debian 12 or 13 root, made and mounted by
 # fresh_root_make of scripts/lib/fresh-root.sh, which must be loaded too. In it: first only the packages of the README's install line, then
 # the program and every Qt plugin they bring must find their libraries, and the program must
 # answer --version; then the test tools (no compiler, no -dev package) and the X11 probe PROBE
