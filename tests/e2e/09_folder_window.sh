@@ -146,10 +146,12 @@ for fm in "thunar thunar.desktop Thunar $user - Thunar 1" "pcmanfm pcmanfm.deskt
 done
 # Outside the table, known as the window the program's opener made: xfe (no _NET_WM_PID; the
 # folder opened again from outside keeps its window), rox-filer (forks away from the opener).
-e2e_folder_fm_round xfe xfe.desktop Xfe "Xfe - $E2E_TMP/fm-xfe/$user" "Xfe - $E2E_FOLDER_PATH"
+xfe="Xfe - "
+((EUID == 0)) && xfe="Xfe (root) - "
+e2e_folder_fm_round xfe xfe.desktop Xfe "$xfe$E2E_TMP/fm-xfe/$user" "$xfe$E2E_FOLDER_PATH"
 e2e_expect_eq "xfe: the private folder's window closed at exit" 1 "$E2E_FOLDER_FM_CLOSED"
 if command -v rox-filer >/dev/null; then
-    e2e_folder_fm_round rox-filer rox-filer.desktop ROX-Filer - "$E2E_FOLDER_PATH"
+    e2e_folder_fm_round rox-filer rox-filer.desktop Rox-filer - "$E2E_FOLDER_PATH"
     e2e_expect_eq "rox-filer: the private folder's window closed at exit" 1 "$E2E_FOLDER_FM_CLOSED"
 else
     e2e_log "rox-filer round skipped: missing rox-filer (package rox-filer, in Debian 12 only)"
