@@ -146,8 +146,10 @@ for fm in "thunar thunar.desktop Thunar $user - Thunar 1" "pcmanfm pcmanfm.deskt
 done
 # Outside the table, known as the window the program's opener made: xfe (no _NET_WM_PID; the
 # folder opened again from outside keeps its window), rox-filer (forks away from the opener).
+# As root it says so in its title, and in a dialog before its window unless told not to.
 xfe="Xfe - "
 ((EUID == 0)) && xfe="Xfe (root) - "
+mkdir -p "$XDG_CONFIG_HOME/xfe" && printf '[OPTIONS]\nroot_warn=0\n' >"$XDG_CONFIG_HOME/xfe/xferc"
 e2e_folder_fm_round xfe xfe.desktop Xfe "$xfe$E2E_TMP/fm-xfe/$user" "$xfe$E2E_FOLDER_PATH"
 e2e_expect_eq "xfe: the private folder's window closed at exit" 1 "$E2E_FOLDER_FM_CLOSED"
 if command -v rox-filer >/dev/null; then
