@@ -166,33 +166,35 @@ class X11DesktopWindows::Display {
         return shown;
     }
 
-    // The process that made the window. The server knows it for a local client (X-Resource);
-    // _NET_WM_PID is only what the client says, and may name a process on another machine, so
-    // it counts only where the server has no X-Resource to ask.
-    std::optional<pid_t> processOf(xcb_window_t window) {
-        if (!resourceIds_) {
-            std::uint32_t pid = 0;
-            if (xcb_ewmh_get_wm_pid_reply(&ewmh_, xcb_ewmh_get_wm_pid(&ewmh_, window), &pid,
-                                          nullptr) == 0 ||
-                pid == 0) {
-                return std::nullopt;
-            }
-            return static_cast<pid_t>(pid);
-        }
+    // The processes the window may belong to: the one its _NET_WM_PID names, and the one that
+    // opened its client's connection, as the server knows it for a local client (X-Resource),
+    // for a program that sets no _NET_WM_PID. They differ for one that connects, then forks
+    // and lets the parent end (rox-filer).
+    std::vector<pid_t> processesOf(xcb_window_t window) {
+        const auto netPidCookie = xcb_ewmh_get_wm_pid(&ewmh_, window);
         const xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
-        const auto ids = owned(xcb_res_query_client_ids_reply(
-            connection_, xcb_res_query_client_ids(connection_, 1, &spec), nullptr));
+        const auto idsCookie = resourceIds_ ? xcb_res_query_client_ids(connection_, 1, &spec)
+                                            : xcb_res_query_client_ids_cookie_t{};
+        std::vector<pid_t> pids;
+        std::uint32_t netPid = 0;
+        if (xcb_ewmh_get_wm_pid_reply(&ewmh_, netPidCookie, &netPid, nullptr) != 0 && netPid != 0) {
+            pids.push_back(static_cast<pid_t>(netPid));
+        }
+        if (!resourceIds_) {
+            return pids;
+        }
+        const auto ids = owned(xcb_res_query_client_ids_reply(connection_, idsCookie, nullptr));
         if (!ids) {
-            return std::nullopt;
+            return pids;
         }
         for (auto it = xcb_res_query_client_ids_ids_iterator(ids.get()); it.rem > 0;
              xcb_res_client_id_value_next(&it)) {
             if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) != 0 &&
                 xcb_res_client_id_value_value_length(it.data) == 1) {
-                return static_cast<pid_t>(*xcb_res_client_id_value_value(it.data));
+                pids.push_back(static_cast<pid_t>(*xcb_res_client_id_value_value(it.data)));
             }
         }
-        return std::nullopt;
+        return pids;
     }
 
     bool close(xcb_window_t window) {
@@ -282,8 +284,9 @@ bool X11DesktopWindows::closeFolderWindow(const FolderWindow& folder) {
         if (openers_ == nullptr || !namesFolder(shown, folder)) {
             return false;
         }
-        const auto pid = x11->processOf(shown.window);
-        const bool inSession = pid && openers_->holds(folder.path, *pid);
+        const std::vector<pid_t> pids = x11->processesOf(shown.window);
+        const bool inSession = std::any_of(
+            pids.begin(), pids.end(), [&](pid_t pid) { return openers_->holds(folder.path, pid); });
         const bool existed = listed(windowsAtOpen_, shown.window);
         const auto shows = [&](const std::optional<std::string>& title) {
             return title && openerWindowShowsFolder(*title, inSession, existed, folder);
