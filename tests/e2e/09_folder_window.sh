@@ -8,7 +8,8 @@
 # with one that supports _NET_CLOSE_WINDOW it asks the window manager, finding
 # the window in its client list. Other windows stay; no such window: no
 # message, exit 0. A run that never opened the folder closes nothing. The
-# windows belong to the probe (another X client); at the end, real file managers.
+# windows belong to the probe (another X client); at the end, real file managers, those outside
+# the table known by their process's session (the opener's).
 # Usage: 09_folder_window.sh [PROGRAM]
 source "$(dirname "$0")/lib.sh"
 e2e_init 09_folder_window "${1:-}"
@@ -143,4 +144,18 @@ for fm in "thunar thunar.desktop Thunar $user - Thunar 1" "pcmanfm pcmanfm.deskt
     e2e_folder_fm_round "$name" "$desktop" "$class" "${rest% *}"
     e2e_expect_eq "$name: the private folder's window closed at exit" "${rest##* }" "$E2E_FOLDER_FM_CLOSED"
 done
+# Outside the table, known as the window the program's opener made: xfe (no _NET_WM_PID; the
+# folder opened again from outside keeps its window), rox-filer (forks away from the opener).
+# As root it says so in its title, and in a dialog before its window unless told not to.
+xfe="Xfe - "
+((EUID == 0)) && xfe="Xfe (root) - "
+mkdir -p "$XDG_CONFIG_HOME/xfe" && printf '[OPTIONS]\nroot_warn=0\n' >"$XDG_CONFIG_HOME/xfe/xferc"
+e2e_folder_fm_round xfe xfe.desktop Xfe "$xfe$E2E_TMP/fm-xfe/$user" "$xfe$E2E_FOLDER_PATH"
+e2e_expect_eq "xfe: the private folder's window closed at exit" 1 "$E2E_FOLDER_FM_CLOSED"
+if command -v rox-filer >/dev/null; then
+    e2e_folder_fm_round rox-filer rox-filer.desktop Rox-filer - "$E2E_FOLDER_PATH"
+    e2e_expect_eq "rox-filer: the private folder's window closed at exit" 1 "$E2E_FOLDER_FM_CLOSED"
+else
+    e2e_log "rox-filer round skipped: missing rox-filer (package rox-filer, in Debian 12 only)"
+fi
 e2e_pass

@@ -37,6 +37,18 @@ bool sameIgnoringCase(std::string_view a, std::string_view b) {
     });
 }
 
+bool namesAsPart(std::string_view title, std::string_view text) {
+    if (text.empty()) {
+        return false;
+    }
+    constexpr std::string_view kJoin = " - ";
+    const std::string joined = std::string(kJoin) + std::string(text) + std::string(kJoin);
+    const std::string_view inner(joined);
+    return title == text || title.starts_with(inner.substr(kJoin.size())) ||
+           title.ends_with(inner.substr(0, inner.size() - kJoin.size())) ||
+           title.find(inner) != std::string_view::npos;
+}
+
 }  // namespace
 
 bool titleShowsFolder(std::string_view title, std::string_view windowClass,
@@ -49,6 +61,15 @@ bool titleShowsFolder(std::string_view title, std::string_view windowClass,
                title.size() == folder.name.size() + fm.titleSuffix.size() &&
                title.starts_with(folder.name) && title.ends_with(fm.titleSuffix);
     });
+}
+
+bool titleNamesFolder(std::string_view title, const FolderWindow& folder) {
+    return namesAsPart(title, folder.name) || namesAsPart(title, folder.path);
+}
+
+bool openerWindowShowsFolder(std::string_view title, bool inOpenersSession, bool existedBeforeOpen,
+                             const FolderWindow& folder) {
+    return inOpenersSession && !existedBeforeOpen && titleNamesFolder(title, folder);
 }
 
 }  // namespace quorvel::runtime::qt

@@ -16,4 +16,14 @@ namespace quorvel::runtime::qt {
 bool titleShowsFolder(std::string_view title, std::string_view windowClass,
                       const FolderWindow& folder);
 
+// Whether a title names `folder`, whatever the program: its name or its full path as the whole
+// title, or as one part of a title whose parts are joined by " - " ("Xfe - /opt/Quorvel/taro").
+bool titleNamesFolder(std::string_view title, const FolderWindow& folder);
+
+// Whether a window of a file manager outside the table shows `folder`: one that a process in the
+// session of an opener this run started for the folder made after the open, and whose title
+// names the folder.
+bool openerWindowShowsFolder(std::string_view title, bool inOpenersSession, bool existedBeforeOpen,
+                             const FolderWindow& folder);
+
 }  // namespace quorvel::runtime::qt

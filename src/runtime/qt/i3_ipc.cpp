@@ -53,6 +53,18 @@ QString windowClass(const QJsonObject& node) {
         .toString();
 }
 
+std::vector<std::int64_t> showing(const std::vector<TreeWindow>& windows,
+                                  const FolderWindow& folder) {
+    std::vector<std::int64_t> found;
+    for (const TreeWindow& window : windows) {
+        if (titleShowsFolder(window.title.toStdString(), window.windowClass.toStdString(),
+                             folder)) {
+            found.push_back(window.id);
+        }
+    }
+    return found;
+}
+
 }  // namespace
 
 QByteArray encodeMessage(std::uint32_t type, QByteArrayView payload) {
@@ -76,26 +88,23 @@ std::optional<std::uint32_t> replyPayloadLength(QByteArrayView header, std::uint
     return length;
 }
 
-std::vector<std::int64_t> windowsShowing(QByteArrayView treeJson, const FolderWindow& folder) {
+std::vector<TreeWindow> windowsIn(QByteArrayView treeJson) {
     QJsonParseError error{};
     const QJsonDocument tree = QJsonDocument::fromJson(treeJson.toByteArray(), &error);
     if (error.error != QJsonParseError::NoError || !tree.isObject()) {
         return {};
     }
-    // Every title that shows the folder begins with its name: a cheap test for most windows.
-    const QString folderName = QString::fromStdString(folder.name);
-    std::vector<std::int64_t> found;
+    std::vector<TreeWindow> found;
     // Depth first with a stack of our own: the tree's depth is the reply's to choose.
     std::vector<QJsonObject> pending{tree.object()};
     while (!pending.empty()) {
         const QJsonObject node = std::move(pending.back());
         pending.pop_back();
-        const QString name = node.value(QStringLiteral("name")).toString();
         const QJsonValue id = node.value(QStringLiteral("id"));
-        if (name.startsWith(folderName) && isWindow(node) && id.isDouble() &&
-            id.toInteger(-1) > 0 &&
-            titleShowsFolder(name.toStdString(), windowClass(node).toStdString(), folder)) {
-            found.push_back(id.toInteger());
+        if (isWindow(node) && id.isDouble() && id.toInteger(-1) > 0) {
+            const std::int64_t pid = node.value(QStringLiteral("pid")).toInteger(0);
+            found.push_back({id.toInteger(), node.value(QStringLiteral("name")).toString(),
+                             windowClass(node), pid > 0 ? pid : 0});
         }
         // Reversed onto the stack, so that windows come out in the tree's order.
         std::vector<QJsonObject> children;
@@ -111,13 +120,21 @@ std::vector<std::int64_t> windowsShowing(QByteArrayView treeJson, const FolderWi
     return found;
 }
 
-std::vector<std::int64_t> windowsShowingInTreeReply(QByteArrayView reply,
-                                                    const FolderWindow& folder) {
+std::vector<TreeWindow> windowsInTreeReply(QByteArrayView reply) {
     const auto length = replyPayloadLength(reply, kGetTree);
     if (!length || static_cast<std::size_t>(reply.size()) != kHeaderSize + *length) {
         return {};
     }
-    return windowsShowing(reply.sliced(kHeaderSize), folder);
+    return windowsIn(reply.sliced(kHeaderSize));
+}
+
+std::vector<std::int64_t> windowsShowing(QByteArrayView treeJson, const FolderWindow& folder) {
+    return showing(windowsIn(treeJson), folder);
+}
+
+std::vector<std::int64_t> windowsShowingInTreeReply(QByteArrayView reply,
+                                                    const FolderWindow& folder) {
+    return showing(windowsInTreeReply(reply), folder);
 }
 
 bool commandSucceeded(QByteArrayView replyJson) {

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QString>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -29,6 +30,22 @@ QByteArray encodeMessage(std::uint32_t type, QByteArrayView payload);
 // The payload length a reply header announces, when `header` is a well-formed header of a reply
 // of `type`.
 std::optional<std::uint32_t> replyPayloadLength(QByteArrayView header, std::uint32_t type);
+
+// A window (leaf container) of a GET_TREE payload.
+struct TreeWindow {
+    std::int64_t id;
+    QString title;
+    QString windowClass;  // a native Wayland window's app_id, an Xwayland window's X11 class
+    std::int64_t pid;     // 0 when the tree gives none (i3 does not)
+};
+
+// Every window in a GET_TREE payload, in the tree's order; empty for anything that is not such a
+// tree.
+std::vector<TreeWindow> windowsIn(QByteArrayView treeJson);
+
+// A whole GET_TREE reply, header and payload: its windows; empty when the reply is malformed or
+// incomplete.
+std::vector<TreeWindow> windowsInTreeReply(QByteArrayView reply);
 
 // The ids of the windows (leaf containers) of a file manager whose title shows `folder` (by
 // their Wayland app_id, or the X11 class of an Xwayland window), from a GET_TREE payload. Empty

@@ -41,10 +41,11 @@ class QtBackend {
     QtTrayArea tray_{forms_};
     QtMessageBox messageBox_;
     QtSettingsStore settings_;
-    QtShell shell_;
+    posix::OpenerSessions openers_;
+    QtShell shell_{QStringLiteral("xdg-open"), &openers_};
     QtSystemInfo system_;
     posix::PosixFileSystem files_;
-    QtDesktopWindows desktop_;
+    QtDesktopWindows desktop_{openers_};
     Runtime runtime_{windows_, tray_,  messageBox_, settings_, shell_,
                      system_,  files_, desktop_,    forms_};
     std::function<void(std::int16_t)> onEndRequested_;

@@ -11,10 +11,12 @@ namespace quorvel::runtime::qt {
 
 // The file managers that say which folder a window shows; the compositor, where it offers a way
 // (sway, i3, KWin); and the X11 display Qt is on, which also holds the Xwayland windows of a
-// Wayland session run with the xcb platform.
+// Wayland session run with the xcb platform. Besides the file managers they know, the compositor
+// and X11 close the window that the folder's opener made for it (see openerWindowShowsFolder).
 class QtDesktopWindows final : public DesktopWindows {
   public:
-    QtDesktopWindows() : compositor_(SwayIpcWindows::fromEnvironment()) {}
+    explicit QtDesktopWindows(const posix::OpenerSessions& openers)
+        : compositor_(SwayIpcWindows::fromEnvironment(&openers)), x11_(&openers) {}
 
     void noteWindowsBeforeOpen(const FolderWindow& folder) override {
         compositor_.noteWindowsBeforeOpen(folder);

@@ -14,7 +14,8 @@ extern char** environ;
 
 namespace quorvel::runtime::qt {
 
-QtShell::QtShell(QString opener) : opener_(opener.toLocal8Bit()) {}
+QtShell::QtShell(QString opener, posix::OpenerSessions* sessions)
+    : opener_(opener.toLocal8Bit()), sessions_(sessions) {}
 
 QtShell::~QtShell() {
     for (QSocketNotifier* watch : watches_.findChildren<QSocketNotifier*>()) {
@@ -49,6 +50,9 @@ void QtShell::open(const std::string& target) {
     posix_spawnattr_destroy(&attributes);
     if (failed != 0) {
         return;
+    }
+    if (sessions_ != nullptr) {
+        sessions_->add(target, pid);
     }
     if (!watch(pid)) {
         unwatched_.push_back(pid);

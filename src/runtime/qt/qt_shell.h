@@ -8,6 +8,7 @@
 #include <QString>
 #include <vector>
 
+#include "runtime/posix/opener_sessions.h"
 #include "runtime/shell.h"
 
 namespace quorvel::runtime::qt {
@@ -16,11 +17,13 @@ namespace quorvel::runtime::qt {
 // A launch returns as soon as the opener runs, and the opener is reaped when it ends, as the
 // event loop learns through its pidfd: a burst of launches waits for none of them. Openers that
 // never end hold no more than kMaxWatched descriptors: the rest are reaped without waiting.
+// Each opener leads a session of its own, noted in `sessions` when given.
 class QtShell final : public Shell {
   public:
     static constexpr int kMaxWatched = 16;
 
-    explicit QtShell(QString opener = QStringLiteral("xdg-open"));
+    explicit QtShell(QString opener = QStringLiteral("xdg-open"),
+                     posix::OpenerSessions* sessions = nullptr);
     ~QtShell() override;
     QtShell(const QtShell&) = delete;
     QtShell& operator=(const QtShell&) = delete;
@@ -33,6 +36,7 @@ class QtShell final : public Shell {
     void reapUnwatched();
 
     QByteArray opener_;
+    posix::OpenerSessions* sessions_;
     QObject watches_;
     int watched_ = 0;
     // Openers without a pidfd (none could be had, or kMaxWatched are held), looked at again at

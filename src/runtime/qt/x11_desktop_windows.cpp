@@ -14,6 +14,7 @@
 // After Qt's headers: Xlib's macros (None, Bool, Status) would clash with them.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <xcb/res.h>
 #include <xcb/xcb_ewmh.h>
 
 namespace quorvel::runtime::qt {
@@ -56,6 +57,30 @@ std::optional<std::string> legacyText(::Display* display, xcb_get_property_reply
     return text;
 }
 
+// A top-level window as the folder's tests see it.
+struct Shown {
+    xcb_window_t window;
+    std::string windowClass;
+    std::optional<std::string> netTitle, title;  // _NET_WM_NAME, WM_NAME
+};
+
+// By the table of file managers. Dolphin's two names differ: either may carry the title it is
+// known by.
+bool showsByTable(const Shown& shown, const FolderWindow& folder) {
+    return !shown.windowClass.empty() &&
+           ((shown.netTitle && titleShowsFolder(*shown.netTitle, shown.windowClass, folder)) ||
+            (shown.title && titleShowsFolder(*shown.title, shown.windowClass, folder)));
+}
+
+bool namesFolder(const Shown& shown, const FolderWindow& folder) {
+    return (shown.netTitle && titleNamesFolder(*shown.netTitle, folder)) ||
+           (shown.title && titleNamesFolder(*shown.title, folder));
+}
+
+bool listed(const std::vector<std::uint32_t>& windows, xcb_window_t window) {
+    return std::find(windows.begin(), windows.end(), window) != windows.end();
+}
+
 }  // namespace
 
 class X11DesktopWindows::Display {
@@ -72,6 +97,16 @@ class X11DesktopWindows::Display {
         if (ready_) {
             wmProtocols_ = protocolsReply->atom;
             wmDeleteWindow_ = deleteReply->atom;
+        }
+        // A request of an extension the server lacks would close the connection: asked only
+        // when present, and client ids only from version 1.2 on.
+        const xcb_query_extension_reply_t* resource =
+            xcb_get_extension_data(connection, &xcb_res_id);
+        if (resource != nullptr && resource->present != 0) {
+            const auto version = owned(xcb_res_query_version_reply(
+                connection, xcb_res_query_version(connection, 1, 2), nullptr));
+            resourceIds_ = version && (version->server_major > 1 ||
+                                       (version->server_major == 1 && version->server_minor >= 2));
         }
     }
     ~Display() {
@@ -106,8 +141,9 @@ class X11DesktopWindows::Display {
         return {children, children + xcb_query_tree_children_length(treeReply.get())};
     }
 
-    // Requests for every window go out together; their replies are collected after.
-    std::vector<xcb_window_t> windowsShowing(const FolderWindow& folder) {
+    // Every top-level window with its class and titles. Requests for every window go out
+    // together; their replies are collected after.
+    std::vector<Shown> windowsNow() {
         const std::vector<xcb_window_t> windows = topLevelWindows();
         struct Pending {
             xcb_get_property_cookie_t windowClass, netName, name;
@@ -119,23 +155,46 @@ class X11DesktopWindows::Display {
                                xcb_ewmh_get_wm_name(&ewmh_, window),
                                property(window, XCB_ATOM_WM_NAME)});
         }
-        std::vector<xcb_window_t> found;
+        std::vector<Shown> shown;
+        shown.reserve(windows.size());
         for (std::size_t i = 0; i < windows.size(); ++i) {
-            const std::string windowClass = x11::windowClassOf(reply(pending[i].windowClass).get());
             const auto netName = reply(pending[i].netName);
             const auto name = reply(pending[i].name);
-            if (windowClass.empty()) {
-                continue;
-            }
-            // Dolphin's two names differ: either may carry the title it is known by.
-            const auto netTitle = x11::utf8TextOf(ewmh_, netName.get());
-            const auto title = legacyText(xlib_, name.get());
-            if ((netTitle && titleShowsFolder(*netTitle, windowClass, folder)) ||
-                (title && titleShowsFolder(*title, windowClass, folder))) {
-                found.push_back(windows[i]);
+            shown.push_back({windows[i], x11::windowClassOf(reply(pending[i].windowClass).get()),
+                             x11::utf8TextOf(ewmh_, netName.get()), legacyText(xlib_, name.get())});
+        }
+        return shown;
+    }
+
+    // The processes the window may belong to: the one its _NET_WM_PID names, and the one that
+    // opened its client's connection, as the server knows it for a local client (X-Resource),
+    // for a program that sets no _NET_WM_PID. They differ for one that connects, then forks
+    // and lets the parent end (rox-filer).
+    std::vector<pid_t> processesOf(xcb_window_t window) {
+        const auto netPidCookie = xcb_ewmh_get_wm_pid(&ewmh_, window);
+        const xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+        const auto idsCookie = resourceIds_ ? xcb_res_query_client_ids(connection_, 1, &spec)
+                                            : xcb_res_query_client_ids_cookie_t{};
+        std::vector<pid_t> pids;
+        std::uint32_t netPid = 0;
+        if (xcb_ewmh_get_wm_pid_reply(&ewmh_, netPidCookie, &netPid, nullptr) != 0 && netPid != 0) {
+            pids.push_back(static_cast<pid_t>(netPid));
+        }
+        if (!resourceIds_) {
+            return pids;
+        }
+        const auto ids = owned(xcb_res_query_client_ids_reply(connection_, idsCookie, nullptr));
+        if (!ids) {
+            return pids;
+        }
+        for (auto it = xcb_res_query_client_ids_ids_iterator(ids.get()); it.rem > 0;
+             xcb_res_client_id_value_next(&it)) {
+            if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) != 0 &&
+                xcb_res_client_id_value_value_length(it.data) == 1) {
+                pids.push_back(static_cast<pid_t>(*xcb_res_client_id_value_value(it.data)));
             }
         }
-        return found;
+        return pids;
     }
 
     bool close(xcb_window_t window) {
@@ -181,9 +240,10 @@ class X11DesktopWindows::Display {
     xcb_atom_t wmProtocols_ = XCB_ATOM_NONE;
     xcb_atom_t wmDeleteWindow_ = XCB_ATOM_NONE;
     bool ready_ = false;
+    bool resourceIds_ = false;
 };
 
-X11DesktopWindows::X11DesktopWindows() = default;
+X11DesktopWindows::X11DesktopWindows(const posix::OpenerSessions* openers) : openers_(openers) {}
 X11DesktopWindows::~X11DesktopWindows() = default;
 
 X11DesktopWindows::Display* X11DesktopWindows::display() {
@@ -204,7 +264,14 @@ X11DesktopWindows::Display* X11DesktopWindows::display() {
 
 void X11DesktopWindows::noteWindowsBeforeOpen(const FolderWindow& folder) {
     if (Display* x11 = display()) {
-        windowsBeforeOpen_ = x11->windowsShowing(folder);
+        windowsBeforeOpen_.clear();
+        windowsAtOpen_.clear();
+        for (const Shown& shown : x11->windowsNow()) {
+            windowsAtOpen_.push_back(shown.window);
+            if (showsByTable(shown, folder)) {
+                windowsBeforeOpen_.push_back(shown.window);
+            }
+        }
     }
 }
 
@@ -213,11 +280,24 @@ bool X11DesktopWindows::closeFolderWindow(const FolderWindow& folder) {
     if (x11 == nullptr) {
         return false;
     }
+    const auto byOpener = [&](const Shown& shown) {
+        if (openers_ == nullptr || !namesFolder(shown, folder)) {
+            return false;
+        }
+        const std::vector<pid_t> pids = x11->processesOf(shown.window);
+        const bool inSession = std::any_of(
+            pids.begin(), pids.end(), [&](pid_t pid) { return openers_->holds(folder.path, pid); });
+        const bool existed = listed(windowsAtOpen_, shown.window);
+        const auto shows = [&](const std::optional<std::string>& title) {
+            return title && openerWindowShowsFolder(*title, inSession, existed, folder);
+        };
+        return shows(shown.netTitle) || shows(shown.title);
+    };
     // The first window that took the folder's title after this run opened it.
-    for (const xcb_window_t window : x11->windowsShowing(folder)) {
-        if (std::find(windowsBeforeOpen_.begin(), windowsBeforeOpen_.end(), window) ==
-            windowsBeforeOpen_.end()) {
-            return x11->close(window);
+    for (const Shown& shown : x11->windowsNow()) {
+        if (!listed(windowsBeforeOpen_, shown.window) &&
+            (showsByTable(shown, folder) || byOpener(shown))) {
+            return x11->close(shown.window);
         }
     }
     return false;

@@ -164,23 +164,30 @@ e2e_folder__fm_window() {
     return 1
 }
 
-# e2e_folder_fm_round NAME DESKTOP CLASS TITLE: a real file manager (DESKTOP,
+# e2e_folder_fm_round NAME DESKTOP CLASS TITLE [OWN-TITLE]: a real file manager (DESKTOP,
 # the default for folders) shows a folder named like the private one (the home
 # folder /home/<user>) before the program opens the private folder through
 # xdg-open; after the program ends, E2E_FOLDER_FM_CLOSED tells whether the private folder's
-# window closed, and the home folder's window must still be there. No window
-# manager: the windows are moved off the tray by hand.
+# window (titled OWN-TITLE, default TITLE) closed, and the home folder's window must still be
+# there. OWN-TITLE given: a file manager outside the table, whose window is known as the
+# opener's; the private folder opened once more from outside the program, after its open, keeps
+# its window. TITLE "-": one that hands every open to its first process (rox-filer), so no window
+# of its own is opened from outside. No window manager: the windows are moved off the tray by hand.
 e2e_folder_fm_round() {
-    local name=$1 desktop=$2 class=$3 title=$4 home home_win
+    local name=$1 desktop=$2 class=$3 title=$4 own=${5:-$4} home home_win='' outsider='' ours id p
     home=$E2E_TMP/fm-$name/$(id -un)
     mkdir -p "$home"
     printf '[Default Applications]\ninode/directory=%s\n' "$desktop" >"$XDG_CONFIG_HOME/mimeapps.list"
     printf '#!/bin/sh\nexec /usr/bin/xdg-open "$@"\n' >"$E2E_TMP/bin/xdg-open"
-    (cd / && exec /usr/bin/xdg-open "$home") >>"$E2E_TMP/fm-$name.log" 2>&1 &
-    e2e_poll 90000 e2e_folder__fm_window "$class" "$title" ||
-        e2e_fail "$name showed no window titled '$title' for $home; log: $(tail -n 20 "$E2E_TMP/fm-$name.log")"
-    home_win=$E2E_FOLDER_FM_WIN
-    xdotool windowmove "$home_win" 40 380
+    # Every process of the round carries it, so that those without _NET_WM_PID can be ended too.
+    export E2E_FM_ROUND=$name
+    if [[ $title != - ]]; then
+        (cd / && exec /usr/bin/xdg-open "$home") >>"$E2E_TMP/fm-$name.log" 2>&1 &
+        e2e_poll 90000 e2e_folder__fm_window "$class" "$title" ||
+            e2e_fail "$name showed no window titled '$title' for $home; log: $(tail -n 20 "$E2E_TMP/fm-$name.log")"
+        home_win=$E2E_FOLDER_FM_WIN
+        xdotool windowmove "$home_win" 40 380
+    fi
     e2e_start_program --exe "$E2E_FOLDER_EXE"
     e2e_wait_docked
     e2e_press_icon 1
@@ -188,13 +195,22 @@ e2e_folder_fm_round() {
     if [[ $name == pcmanfm ]]; then
         sleep 3 # a new tab of the window already open
     else
-        e2e_poll 90000 e2e_folder__fm_window "$class" "$title" "$home_win" ||
-            e2e_fail "$name showed no second window titled '$title' after the left press"
+        e2e_poll 90000 e2e_folder__fm_window "$class" "$own" "$home_win" ||
+            e2e_fail "$name showed no second window titled '$own' after the left press"
         xdotool windowmove "$E2E_FOLDER_FM_WIN" 520 380
+    fi
+    if [[ $own != "$title" && $title != - ]]; then
+        (cd / && exec /usr/bin/xdg-open "$E2E_FOLDER_PATH") >>"$E2E_TMP/fm-$name.log" 2>&1 &
+        ours=$E2E_FOLDER_FM_WIN
+        e2e_poll 90000 e2e_folder__fm_window "$class" "$own" "$ours" ||
+            e2e_fail "$name showed no window titled '$own' for the open from outside"
+        outsider=$E2E_FOLDER_FM_WIN E2E_FOLDER_FM_WIN=$ours
+        # Ours last in the stacking order: the first window of that title would be the outsider.
+        xdotool windowmove "$outsider" 280 380 windowraise "$ours"
     fi
     sleep 1
     # Again: some place their window themselves once it is mapped, over the tray.
-    xdotool windowmove "$home_win" 40 380
+    [[ -n $home_win ]] && xdotool windowmove "$home_win" 40 380
     [[ -n $E2E_FOLDER_FM_WIN ]] && xdotool windowmove "$E2E_FOLDER_FM_WIN" 520 380
     sleep 0.5
     e2e_screenshot "fm-$name-open"
@@ -204,10 +220,16 @@ e2e_folder_fm_round() {
     E2E_FOLDER_FM_CLOSED=0
     [[ -n $E2E_FOLDER_FM_WIN ]] && e2e_poll 5000 e2e__window_gone "$E2E_FOLDER_FM_WIN" && E2E_FOLDER_FM_CLOSED=1
     e2e_screenshot "fm-$name-after-quit"
-    e2e__window_gone "$home_win" && e2e_fail "$name: the home folder's window $home_win was closed at exit"
-    e2e_log "$name: private folder's window closed: $E2E_FOLDER_FM_CLOSED; home window kept"
-    for id in $home_win $E2E_FOLDER_FM_WIN; do
+    for id in $home_win $outsider; do
+        e2e__window_gone "$id" && e2e_fail "$name: the window $id of a folder opened from outside was closed at exit"
+    done
+    e2e_log "$name: private folder's window closed: $E2E_FOLDER_FM_CLOSED; windows opened from outside kept: ${home_win:-none} ${outsider:-none}"
+    for id in $home_win $E2E_FOLDER_FM_WIN $outsider; do
         kill "$(xdotool getwindowpid "$id" 2>/dev/null)" 2>/dev/null
     done
+    for p in /proc/[0-9]*; do
+        grep -qzx "E2E_FM_ROUND=$name" "$p/environ" 2>/dev/null && kill "${p#/proc/}" 2>/dev/null
+    done
+    unset E2E_FM_ROUND
     return 0
 }

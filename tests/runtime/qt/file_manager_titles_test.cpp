@@ -45,5 +45,26 @@ TEST(FileManagerTitles, EachFileManagersFolderTitleAndNoOtherProgramsWindow) {
                                  {"/opt/Quorvel/Default User", "Default User"}));
 }
 
+// A window of the folder's own opener, of any program: the name or full path, whole or as one
+// " - " part, after the open; near misses, an older window and another session's stay.
+TEST(FileManagerTitles, TheOpenersWindowByTheFolderNameOrPathInItsTitle) {
+    const FolderWindow folder{"/opt/Quorvel/taro", "taro"};
+    for (const char* title : {"taro", "/opt/Quorvel/taro", "Xfe - /opt/Quorvel/taro",
+                              "/opt/Quorvel/taro - ROX-Filer", "a - taro - b"}) {
+        EXPECT_TRUE(openerWindowShowsFolder(title, true, false, folder)) << title;
+        EXPECT_FALSE(openerWindowShowsFolder(title, false, false, folder)) << title;
+        EXPECT_FALSE(openerWindowShowsFolder(title, true, true, folder)) << title;
+    }
+    for (const char* title :
+         {"", "tarou", "xtaro", "Taro", "taro ", "/opt/Quorvel/taro/", "/opt/Quorvel/taro/sub",
+          "Xfe - /opt/Quorvel/taro/sub", "Xfe - /home/taro", "/opt/Quorvel/tarot", "Xfe -taro",
+          "Xfe-/opt/Quorvel/taro", "taro -", "Xfe - /opt/Quorvel/taro2 - x"}) {
+        EXPECT_FALSE(openerWindowShowsFolder(title, true, false, folder)) << title;
+    }
+    EXPECT_FALSE(openerWindowShowsFolder("", true, false, {"", ""}));
+    EXPECT_TRUE(openerWindowShowsFolder("/srv/a - b/Default User", true, false,
+                                        {"/srv/a - b/Default User", "Default User"}));
+}
+
 }  // namespace
 }  // namespace quorvel::runtime::qt

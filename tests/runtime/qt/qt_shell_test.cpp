@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -54,6 +56,43 @@ TEST(QtShell, TheOpenerGetsTheTextAsItsOneUnchangedArgument) {
     const QByteArray content = waitForFile(record);
     EXPECT_EQ(content.toStdString(), "1\n[" + tricky + "]\nEND\n");
     EXPECT_FALSE(QFile::exists(marker));
+}
+
+// What the opener starts stays in the session it leads, even when the opener's child forks away
+// and ends; nothing else is in it, and it counts only for the text that opener was given.
+TEST(QtShell, TheOpenersSessionHoldsWhatItStartedForThatTextOnly) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString opener = dir.filePath(QStringLiteral("opener"));
+    const QString record = dir.filePath(QStringLiteral("record"));
+    QFile script(opener);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(QStringLiteral("#!/bin/sh\n( sleep 60 </dev/null >/dev/null 2>&1 & echo $! "
+                                "> '%1.tmp' ); printf 'END\\n' >> '%1.tmp'; mv '%1.tmp' '%1'\n")
+                     .arg(record)
+                     .toUtf8());
+    script.close();
+    script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+    posix::OpenerSessions sessions;
+    QtShell shell(opener, &sessions);
+    shell.open("/opt/Quorvel/taro");
+    const QByteArray content = waitForFile(record);
+    const pid_t forked = content.split('\n').value(0).toInt();
+    ASSERT_GT(forked, 0) << content.toStdString();
+    EXPECT_TRUE(sessions.holds("/opt/Quorvel/taro", forked));
+    EXPECT_FALSE(sessions.holds("/opt/Quorvel/tar", forked));
+    EXPECT_FALSE(sessions.holds("/opt/Quorvel/taro", ::getpid()));
+    EXPECT_FALSE(sessions.holds("/opt/Quorvel/taro", 0x3fffffff));  // no such process
+    ::kill(forked, SIGKILL);
+
+    EXPECT_EQ(posix::sessionInStat("1234 (sh) S 1 1234 1234 0 -1 4194560"), 1234);
+    EXPECT_EQ(posix::sessionInStat("77 (a) b) S 1 2 99 0"), 99);
+    EXPECT_EQ(posix::sessionInStat("77 (x (y)) R 1 2 3"), 3);
+    for (const char* stat : {"", "77 (x)", "77 (x) S 1 2", "77 (x) S 1 2 abc 4",
+                             "77 (x) S 1 2 -5 4", "77 (x) S 1  2 3 4", "77 x S 1 2 3 4"}) {
+        EXPECT_FALSE(posix::sessionInStat(stat)) << stat;
+    }
 }
 
 int openDescriptors() {

@@ -3,6 +3,8 @@
 
 #include <gmock/gmock.h>
 
+#include <unistd.h>
+
 #include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -202,6 +204,37 @@ TEST(SwayIpcWindows, ClosesEachWindowByItsIdAndGivesUpQuietlyOnAnythingElse) {
                                 i3ipc::encodeMessage(i3ipc::kGetTree, ""),
                                 i3ipc::encodeMessage(i3ipc::kRunCommand, "[con_id=14] kill"),
                                 i3ipc::encodeMessage(i3ipc::kRunCommand, "[con_id=11] kill")));
+    }
+    {
+        // Outside the table: only the new window of a process in the folder opener's session (this
+        // test's own) whose title names the folder.
+        const QByteArray own = QByteArray::number(::getpid());
+        posix::OpenerSessions openers;
+        openers.add("/opt/Quorvel/taro", ::getsid(0));
+        const QByteArray before = R"({"id":3,"type":"workspace","nodes":[
+            {"id":21,"type":"con","name":"Xfe - /opt/Quorvel/taro","app_id":"xfe","pid":)" +
+                                  own + R"(,"nodes":[]}]})";
+        const QByteArray after = R"({"id":3,"type":"workspace","nodes":[
+            {"id":21,"type":"con","name":"Xfe - /opt/Quorvel/taro","app_id":"xfe","pid":)" +
+                                 own +
+                                 R"(,"nodes":[]},
+            {"id":22,"type":"con","name":"/opt/Quorvel/taro2","app_id":"xfe","pid":)" +
+                                 own +
+                                 R"(,"nodes":[]},
+            {"id":23,"type":"con","name":"/opt/Quorvel/taro","app_id":"xfe","pid":1073741823,"nodes":[]},
+            {"id":24,"type":"con","name":"/opt/Quorvel/taro","app_id":"xfe","nodes":[]},
+            {"id":20,"type":"con","name":"/opt/Quorvel/taro","app_id":"xfe","pid":)" +
+                                 own + R"(,"nodes":[]}]})";
+        ScriptedSocket sway({treeReply(before), treeReply(after),
+                             i3ipc::encodeMessage(i3ipc::kRunCommand, R"([{"success":true}])")});
+        SwayIpcWindows windows(sway.path().toStdString(), 2000ms, &openers);
+        windows.noteWindowsBeforeOpen(folder("taro"));
+        EXPECT_TRUE(windows.closeFolderWindow(folder("taro")));
+        std::this_thread::sleep_for(100ms);
+        EXPECT_THAT(sway.requests(),
+                    ElementsAre(i3ipc::encodeMessage(i3ipc::kGetTree, ""),
+                                i3ipc::encodeMessage(i3ipc::kGetTree, ""),
+                                i3ipc::encodeMessage(i3ipc::kRunCommand, "[con_id=20] kill")));
     }
     {
         ScriptedSocket sway({treeReply(kTree)});
