@@ -18,8 +18,8 @@
 #include <string>
 
 #include "fuzz_check.h"
-#include "runtime/qt/qt_popup_menu.h"
-#include "runtime/qt/status_notifier_item.h"
+#include "runtime/qt/tray/status_notifier_item.h"
+#include "runtime/qt/widgets/qt_popup_menu.h"
 
 using namespace quorvel::runtime;
 using namespace quorvel::runtime::qt;

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "fuzz_check.h"
-#include "runtime/qt/i3_ipc.h"
+#include "runtime/qt/desktop_windows/i3_ipc.h"
 
 using namespace quorvel::runtime::qt;
 

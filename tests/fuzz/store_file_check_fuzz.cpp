@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "fuzz_check.h"
-#include "runtime/qt/store_file_check.h"
+#include "runtime/qt/store/store_file_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray content(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));

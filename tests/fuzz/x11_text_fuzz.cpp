@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "runtime/qt/file_manager_titles.h"
-#include "runtime/qt/x11_window_properties.h"
+#include "runtime/qt/desktop_windows/file_manager_titles.h"
+#include "runtime/qt/desktop_windows/x11_window_properties.h"
 
 using namespace quorvel::runtime::qt;
 

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "bookmarks/bookmark_store.h"
-#include "runtime/qt/qt_settings_store.h"
+#include "runtime/qt/store/qt_settings_store.h"
 
 namespace {
 

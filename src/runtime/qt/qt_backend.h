@@ -7,16 +7,16 @@
 
 #include "runtime/form_registry.h"
 #include "runtime/posix/posix_file_system.h"
-#include "runtime/qt/no_tray_notice.h"
-#include "runtime/qt/qt_desktop_windows.h"
+#include "runtime/qt/desktop_windows/qt_desktop_windows.h"
 #include "runtime/qt/qt_event_loop.h"
-#include "runtime/qt/qt_message_box.h"
-#include "runtime/qt/qt_settings_store.h"
 #include "runtime/qt/qt_shell.h"
 #include "runtime/qt/qt_system_info.h"
-#include "runtime/qt/qt_tray_area.h"
-#include "runtime/qt/qt_window_system.h"
+#include "runtime/qt/store/qt_settings_store.h"
 #include "runtime/qt/termination_signals.h"
+#include "runtime/qt/tray/no_tray_notice.h"
+#include "runtime/qt/tray/qt_tray_area.h"
+#include "runtime/qt/widgets/qt_message_box.h"
+#include "runtime/qt/widgets/qt_window_system.h"
 #include "runtime/runtime.h"
 
 namespace quorvel::runtime::qt {

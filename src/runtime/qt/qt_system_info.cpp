@@ -7,7 +7,7 @@
 #include <QCoreApplication>
 #include <vector>
 
-#include "runtime/qt/qt_text.h"
+#include "runtime/qt/common/qt_text.h"
 
 namespace quorvel::runtime::qt {
 
