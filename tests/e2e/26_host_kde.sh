@@ -6,8 +6,10 @@
 # clicks and keys through KWin's fake input: the icon drawn in the tray, the
 # menu in order (a right click shows it, Down+Enter choose the first
 # bookmark, which reaches the opener once), a left click opens the private
-# folder; the folder's windows (pcmanfm-qt and dolphin, native Wayland) close
-# at 終了 through KWin scripting, and another folder's window stays.
+# folder; the folder's windows (pcmanfm-qt and dolphin, native Wayland; on Debian
+# 12 rox-filer, the folder's handler and outside the file managers' table, on
+# Xwayland) close at 終了 through KWin scripting, and another folder's window and
+# rox-filer's window of the folder opened from outside stay.
 # Usage: 26_host_kde.sh [PROGRAM]
 source "$(dirname "$0")/lib.sh"
 e2e_init 26_host_kde "${1:-}"
@@ -38,6 +40,11 @@ hosts_kwin_input "key 108" "key 28"
 e2e_wait_opener_calls 1
 e2e_expect_opener_call 1 "$HOSTS_URL0"
 
+# The opener hands the folder to rox-filer, whose processes stay in its session. KWin 5.27
+# knows an X client's process only by _NET_WM_PID, which xfe does not set.
+rox=0
+command -v rox-filer >/dev/null && rox=1
+((rox)) && e2e_opener_through env DISPLAY="$HOSTS_XWAYLAND" XAUTHORITY="$HOSTS_XAUTHORITY" rox-filer
 hosts_kwin_input "click 1"
 e2e_wait_opener_calls 2
 e2e_expect_opener_call 2 "$HOSTS_FOLDER"
@@ -52,6 +59,27 @@ QT_QPA_PLATFORM=wayland hosts_spawn pcmanfm-qt-2 pcmanfm-qt "${HOSTS_FOLDER}x"
 QT_QPA_PLATFORM=wayland hosts_spawn dolphin dolphin --new-window "$HOSTS_FOLDER"
 hosts_kwin_expect_window "${user}x"$'\t'pcmanfm-qt
 hosts_kwin_expect_window "$user — Dolphin"$'\t'org.kde.dolphin
+# The same folder in a rox-filer of its own from outside the program: KWin gives that
+# window's caption a " <2>".
+rox_windows() {
+    local line
+    hosts_kwin_windows
+    ROX_WINDOWS=()
+    for line in "${HOSTS_WINDOWS[@]}"; do
+        [[ $line == "$HOSTS_FOLDER"*$'\t'rox-filer ]] && ROX_WINDOWS+=("${line%$'\t'*}")
+    done
+    ((${#ROX_WINDOWS[@]} == $1))
+}
+if ((rox)); then
+    e2e_poll 20000 rox_windows 1 ||
+        e2e_fail "rox-filer showed no window of $HOSTS_FOLDER; KWin has: $(printf '[%s] ' "${HOSTS_WINDOWS[@]}")"
+    hosts_spawn rox-outside env DISPLAY="$HOSTS_XWAYLAND" XAUTHORITY="$HOSTS_XAUTHORITY" \
+        rox-filer --new "$HOSTS_FOLDER"
+    e2e_poll 20000 rox_windows 2 ||
+        e2e_fail "expected two rox-filer windows of $HOSTS_FOLDER; KWin has: $(printf '[%s] ' "${HOSTS_WINDOWS[@]}")"
+else
+    e2e_log "rox-filer round skipped: missing rox-filer (package rox-filer, in Debian 12 only)"
+fi
 hosts_kwin_shot folder-windows
 
 # 終了, the last entry: Up from none selected.
@@ -62,5 +90,9 @@ hosts_wait_item_gone
 hosts_kwin_expect_no_window "$user"$'\t'pcmanfm-qt
 hosts_kwin_expect_no_window "$user — Dolphin"$'\t'org.kde.dolphin
 hosts__kwin_window "${user}x"$'\t'pcmanfm-qt || e2e_fail "終了 closed the window of ${HOSTS_FOLDER}x"
+if ((rox)); then
+    e2e_poll "$E2E_TIMEOUT_MS" rox_windows 1 && [[ ${ROX_WINDOWS[0]} == "$HOSTS_FOLDER <2>"* ]] ||
+        e2e_fail "expected rox-filer's window of $HOSTS_FOLDER opened from outside alone to stay; KWin has: $(printf '[%s] ' "${HOSTS_WINDOWS[@]}")"
+fi
 hosts_kwin_shot after-quit
 e2e_pass

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 #include <fstream>
 
 namespace quorvel::runtime::posix {
@@ -74,6 +75,30 @@ bool OpenerSessions::holds(const std::string& target, pid_t pid) const {
     const auto session = sessionOf(pid);
     return session &&
            std::find(found->second.begin(), found->second.end(), *session) != found->second.end();
+}
+
+std::vector<pid_t> OpenerSessions::processes(const std::string& target) const {
+    std::vector<pid_t> found;
+    const auto sessions = sessions_.find(target);
+    if (sessions == sessions_.end()) {
+        return found;
+    }
+    std::error_code error;
+    std::filesystem::directory_iterator entries("/proc", error);
+    for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
+        const std::string name = entries->path().filename().string();
+        const auto pid = numberAt(name);
+        if (!pid) {
+            continue;
+        }
+        // A process that ends meanwhile has no session to read: it is left out.
+        const auto session = sessionOf(*pid);
+        if (session && std::find(sessions->second.begin(), sessions->second.end(), *session) !=
+                           sessions->second.end()) {
+            found.push_back(*pid);
+        }
+    }
+    return found;
 }
 
 }  // namespace quorvel::runtime::posix

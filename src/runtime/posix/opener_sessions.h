@@ -29,6 +29,8 @@ class OpenerSessions {
     void add(const std::string& target, pid_t session);
     // Whether the process `pid` runs in the session of an opener started for `target`.
     bool holds(const std::string& target, pid_t pid) const;
+    // The processes now running in the sessions of the openers started for `target`, by /proc.
+    std::vector<pid_t> processes(const std::string& target) const;
 
   private:
     std::map<std::string, std::vector<pid_t>, std::less<>> sessions_;

@@ -13,7 +13,8 @@ hosts__kwin_xvfb_ready() { [[ -s $E2E_TMP/kwin-display ]] && HOSTS_KWIN_X=:$(cat
 # OpenGL, which needs a GPU), run from a plain copy (the packaged binary carries a file
 # capability a container may not grant), then the activity manager and kded that plasmashell
 # needs. The pointer client (kwin_pointer.c) is allowed KWin's fake input by a desktop file.
-# Sets WAYLAND_DISPLAY.
+# Sets WAYLAND_DISPLAY, and HOSTS_XWAYLAND with HOSTS_XAUTHORITY, the X display and its
+# cookies as KWin gives them to what it starts (not exported, as for sway).
 hosts_start_kwin() {
     local base=$E2E_TMP/session proto=/usr/share/plasma-wayland-protocols/fake-input.xml
     local am=/usr/share/dbus-1/services/org.kde.ActivityManager.service
@@ -39,19 +40,25 @@ hosts_start_kwin() {
         3>"$E2E_TMP/kwin-display" &
     e2e__track "$!" Xvfb
     e2e_poll "$E2E_TIMEOUT_MS" hosts__kwin_xvfb_ready || e2e_fail "Xvfb for KWin did not start"
+    printf '#!/bin/sh\nprintf "%%s\\n%%s\\n" "$DISPLAY" "$XAUTHORITY" >"$XDG_RUNTIME_DIR/x-display"\n' |
+        hosts_as_user_write "$base/x-display.sh"
+    chmod 0755 "$base/x-display.sh"
     # KWin 6 no longer finds the pointer's desktop file: its permission checks are off.
     hosts_spawn kwin env KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 "$base/kwin_wayland" --x11-display "$HOSTS_KWIN_X" --width 1280 --height 800 \
-        --socket wayland-kde --xwayland --no-lockscreen
+        --socket wayland-kde --xwayland --no-lockscreen "$base/x-display.sh"
     e2e_poll 20000 hosts_busctl status org.kde.KWin >/dev/null 2>&1 ||
         e2e_fail "kwin_wayland did not come up: $(tail -n 20 "$E2E_TMP/kwin.log")"
     export WAYLAND_DISPLAY=wayland-kde
+    e2e_poll "$E2E_TIMEOUT_MS" grep -q '^:[0-9]' "$XDG_RUNTIME_DIR/x-display" ||
+        e2e_fail "KWin started no Xwayland: $(tail -n 20 "$E2E_TMP/kwin.log")"
+    { read -r HOSTS_XWAYLAND && read -r HOSTS_XAUTHORITY; } <"$XDG_RUNTIME_DIR/x-display"
     QT_QPA_PLATFORM=wayland hosts_spawn kactivitymanagerd "$(sed -n 's/^Exec=//p' "$am")"
     QT_QPA_PLATFORM=wayland hosts_spawn kded "kded$HOSTS_KF"
     mkfifo "$E2E_TMP/pointer.in" && chmod 0644 "$E2E_TMP/pointer.in" || e2e_fail "mkfifo failed"
     hosts_spawn kwin_pointer sh -c 'exec "$0" <"$1"' "$base/kwin_pointer" "$E2E_TMP/pointer.in"
     exec {HOSTS_POINTER_FD}>"$E2E_TMP/pointer.in"
     HOSTS_POINTER_DONE=0
-    e2e_log "kwin_wayland up on $WAYLAND_DISPLAY"
+    e2e_log "kwin_wayland up on $WAYLAND_DISPLAY, Xwayland on $HOSTS_XWAYLAND"
 }
 
 # hosts_start_plasmashell: the StatusNotifier watcher (kded's module), then plasmashell, with

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "runtime/qt/qt_shell.h"
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -59,7 +59,8 @@ TEST(QtShell, TheOpenerGetsTheTextAsItsOneUnchangedArgument) {
 }
 
 // What the opener starts stays in the session it leads, even when the opener's child forks away
-// and ends; nothing else is in it, and it counts only for the text that opener was given.
+// and ends; nothing else is in it, and it counts only for the text that opener was given. A scan
+// of /proc finds it too.
 TEST(QtShell, TheOpenersSessionHoldsWhatItStartedForThatTextOnly) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -84,6 +85,10 @@ TEST(QtShell, TheOpenersSessionHoldsWhatItStartedForThatTextOnly) {
     EXPECT_FALSE(sessions.holds("/opt/Quorvel/tar", forked));
     EXPECT_FALSE(sessions.holds("/opt/Quorvel/taro", ::getpid()));
     EXPECT_FALSE(sessions.holds("/opt/Quorvel/taro", 0x3fffffff));  // no such process
+    EXPECT_THAT(sessions.processes("/opt/Quorvel/taro"), testing::Contains(forked));
+    EXPECT_THAT(sessions.processes("/opt/Quorvel/taro"),
+                testing::Not(testing::Contains(::getpid())));
+    EXPECT_THAT(sessions.processes("/opt/Quorvel/tar"), testing::IsEmpty());
     ::kill(forked, SIGKILL);
 
     EXPECT_EQ(posix::sessionInStat("1234 (sh) S 1 1234 1234 0 -1 4194560"), 1234);

@@ -45,6 +45,10 @@ QString fromUtf8(std::string_view text) {
 // another window already has; the table holds the captions without it. resourceClass is a
 // string in KWin 5.27, a byte array (ArrayBuffer) in some other versions. KWin 6 renamed
 // clientList() to windowList().
+// A window of the folder's opener may have any caption that names the folder, which no table of
+// captions can hold: namesAsPart repeats titleNamesFolder's rule here, where the caption is.
+// The opener's session also stands for "made after the open": a window that was there before
+// cannot belong to a session that the open started.
 constexpr char kLoop[] = R"(
 function text(value) {
     if (typeof value === "string") return value;
@@ -58,20 +62,38 @@ function shows(caption, cls) {
     }
     return false;
 }
+function endsWith(caption, tail) {
+    return caption.length >= tail.length && caption.slice(caption.length - tail.length) === tail;
+}
+function namesAsPart(caption, name) {
+    if (name === "") return false;
+    return caption === name || caption.indexOf(name + " - ") === 0 ||
+        endsWith(caption, " - " + name) || caption.indexOf(" - " + name + " - ") >= 0;
+}
+function openersWindow(caption, pid) {
+    if (table.openerPids.indexOf(Number(pid)) < 0) return false;
+    for (var i = 0; i < table.names.length; ++i) {
+        if (namesAsPart(caption, table.names[i])) return true;
+    }
+    return false;
+}
 var windows = workspace.windowList ? workspace.windowList() : workspace.clientList();
 for (var i = 0; i < windows.length; ++i) {
     var w = windows[i];
     var caption = String(w.caption).replace(/ <[0-9]+>\u200e?$/, "");
-    if (shows(caption, text(w.resourceClass))) w.closeWindow();
+    if (shows(caption, text(w.resourceClass)) || openersWindow(caption, w.pid)) w.closeWindow();
 }
 })();
 )";
 
 }  // namespace
 
-KWinScriptWindows::KWinScriptWindows(std::chrono::milliseconds patience) : patience_(patience) {}
+KWinScriptWindows::KWinScriptWindows(const posix::OpenerSessions* openers,
+                                     std::chrono::milliseconds patience)
+    : openers_(openers), patience_(patience) {}
 
-QByteArray KWinScriptWindows::matchTable(const FolderWindow& folder) {
+QByteArray KWinScriptWindows::matchTable(const FolderWindow& folder,
+                                         const std::vector<pid_t>& openerProcesses) {
     QJsonArray pairs;
     for (const std::string& caption : captionsFor(folder.name)) {
         for (const std::string_view cls : kFileManagerClasses) {
@@ -80,16 +102,24 @@ QByteArray KWinScriptWindows::matchTable(const FolderWindow& folder) {
             }
         }
     }
-    QByteArray json =
-        QJsonDocument(QJsonObject{{QStringLiteral("pairs"), pairs}}).toJson(QJsonDocument::Compact);
+    QJsonArray pids;
+    for (const pid_t pid : openerProcesses) {
+        pids.append(static_cast<qint64>(pid));
+    }
+    const QJsonObject table{
+        {QStringLiteral("pairs"), pairs},
+        {QStringLiteral("openerPids"), pids},
+        {QStringLiteral("names"), QJsonArray{fromUtf8(folder.name), fromUtf8(folder.path)}}};
+    QByteArray json = QJsonDocument(table).toJson(QJsonDocument::Compact);
     // JSON leaves these two line separators raw; older script engines end a string at them.
     json.replace("\xe2\x80\xa8", "\\u2028");
     json.replace("\xe2\x80\xa9", "\\u2029");
     return json;
 }
 
-QByteArray KWinScriptWindows::closeScript(const FolderWindow& folder) {
-    return "(function () {\nvar table = " + matchTable(folder) + ";" + kLoop;
+QByteArray KWinScriptWindows::closeScript(const FolderWindow& folder,
+                                          const std::vector<pid_t>& openerProcesses) {
+    return "(function () {\nvar table = " + matchTable(folder, openerProcesses) + ";" + kLoop;
 }
 
 bool KWinScriptWindows::closeFolderWindow(const FolderWindow& folder) const {
@@ -131,7 +161,8 @@ bool KWinScriptWindows::closeFolderWindow(const FolderWindow& folder) const {
     }
     // QTemporaryFile makes it 0600; KWin runs as this user and reads it by name.
     QTemporaryFile file(QDir::tempPath() + QStringLiteral("/quorvel-kwin-XXXXXX.js"));
-    const QByteArray script = closeScript(folder);
+    const QByteArray script = closeScript(
+        folder, openers_ != nullptr ? openers_->processes(folder.path) : std::vector<pid_t>{});
     if (!file.open() || file.write(script) != script.size() || !file.flush()) {
         return false;
     }

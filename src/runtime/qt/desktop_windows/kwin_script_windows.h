@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <sys/types.h>
+
 #include <QByteArray>
 #include <chrono>
+#include <vector>
 
 #include "runtime/folder_window.h"
+#include "runtime/posix/opener_sessions.h"
 
 namespace quorvel::runtime::qt {
 
@@ -13,18 +17,25 @@ namespace quorvel::runtime::qt {
 // no D-Bus interface of their own. The whole exchange shares one deadline.
 class KWinScriptWindows {
   public:
-    explicit KWinScriptWindows(std::chrono::milliseconds patience = std::chrono::milliseconds(500));
+    explicit KWinScriptWindows(const posix::OpenerSessions* openers = nullptr,
+                               std::chrono::milliseconds patience = std::chrono::milliseconds(500));
 
-    // Asks every window whose caption and class show `folder` (by titleShowsFolder) to close.
-    // False when no KWin answers in time or the script did not run.
+    // Asks every window whose caption and class show `folder` (by titleShowsFolder) to close,
+    // and every window of a process in the session of the folder's opener whose caption names
+    // the folder (by openerWindowShowsFolder). False when no KWin answers in time or the script
+    // did not run.
     bool closeFolderWindow(const FolderWindow& folder) const;
 
-    // The captions and classes that show `folder`, as one JSON object (ASCII-safe for a script).
-    static QByteArray matchTable(const FolderWindow& folder);
+    // The captions and classes that show `folder`, and the processes of its openers with the
+    // texts that name it, as one JSON object (ASCII-safe for a script).
+    static QByteArray matchTable(const FolderWindow& folder,
+                                 const std::vector<pid_t>& openerProcesses = {});
     // The script KWin runs for `folder`: the table above, then the loop over KWin's windows.
-    static QByteArray closeScript(const FolderWindow& folder);
+    static QByteArray closeScript(const FolderWindow& folder,
+                                  const std::vector<pid_t>& openerProcesses = {});
 
   private:
+    const posix::OpenerSessions* openers_;
     std::chrono::milliseconds patience_;
 };
 

@@ -16,7 +16,7 @@ namespace quorvel::runtime::qt {
 class QtDesktopWindows final : public DesktopWindows {
   public:
     explicit QtDesktopWindows(const posix::OpenerSessions& openers)
-        : compositor_(SwayIpcWindows::fromEnvironment(&openers)), x11_(&openers) {}
+        : compositor_(SwayIpcWindows::fromEnvironment(&openers)), kwin_(&openers), x11_(&openers) {}
 
     void noteWindowsBeforeOpen(const FolderWindow& folder) override {
         compositor_.noteWindowsBeforeOpen(folder);
