@@ -9,7 +9,7 @@
 #include <QJsonObject>
 #include <vector>
 
-#include "runtime/qt/file_manager_titles.h"
+#include "runtime/qt/desktop_windows/file_manager_titles.h"
 
 namespace quorvel::runtime::qt {
 namespace {
