@@ -140,7 +140,12 @@ hosts_gnome_click_icon() {
     hosts_gnome_click "$(jq -r '"\(.x), \(.y)"' <<<"$HOSTS_ICON")" "${1:-1}"
 }
 
-hosts__gnome_menu_open() { hosts__gnome_icon && [[ $(jq '.open and all(.menu[]; .shown)' <<<"$HOSTS_ICON") == true ]]; }
+# Open and settled: the same places twice in a row, not mid-way through its opening animation.
+hosts__gnome_menu_open() {
+    local before=$HOSTS_ICON
+    hosts__gnome_icon && [[ $(jq '.open and all(.menu[]; .shown)' <<<"$HOSTS_ICON") == true &&
+        $HOSTS_ICON == "$before" ]]
+}
 
 # hosts_gnome_menu: a click on the icon opens its menu; HOSTS_MENU_LABELS gets what it shows.
 hosts_gnome_menu() {
