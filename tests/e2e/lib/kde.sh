@@ -44,8 +44,9 @@ hosts_start_kwin() {
         hosts_as_user_write "$base/x-display.sh"
     chmod 0755 "$base/x-display.sh"
     # KWin 6 no longer finds the pointer's desktop file: its permission checks are off.
-    hosts_spawn kwin env KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 "$base/kwin_wayland" --x11-display "$HOSTS_KWIN_X" --width 1280 --height 800 \
-        --socket wayland-kde --xwayland --no-lockscreen "$base/x-display.sh"
+    hosts_spawn kwin env KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 "$base/kwin_wayland" \
+        --x11-display "$HOSTS_KWIN_X" --width 1280 --height 800 --socket wayland-kde --xwayland \
+        --no-lockscreen "$base/x-display.sh"
     e2e_poll 20000 hosts_busctl status org.kde.KWin >/dev/null 2>&1 ||
         e2e_fail "kwin_wayland did not come up: $(tail -n 20 "$E2E_TMP/kwin.log")"
     export WAYLAND_DISPLAY=wayland-kde
