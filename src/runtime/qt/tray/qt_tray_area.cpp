@@ -11,6 +11,15 @@
 
 namespace quorvel::runtime::qt {
 
+namespace {
+
+bool watcherOnBus(QDBusConnection bus) {
+    return bus.isConnected() && bus.interface() &&
+           bus.interface()->isServiceRegistered(kStatusNotifierWatcher).value();
+}
+
+}  // namespace
+
 QtTrayArea::QtTrayArea(FormRegistry& forms) : forms_(forms) {
     xembedTray_ = std::make_unique<X11TraySelection>([this] { scheduleFollow(); });
     QDBusConnection bus = QDBusConnection::sessionBus();
@@ -26,8 +35,7 @@ QtTrayArea::QtTrayArea(FormRegistry& forms) : forms_(forms) {
                              }
                              scheduleFollow();
                          });
-        watcherPresent_ =
-            bus.interface() && bus.interface()->isServiceRegistered(kStatusNotifierWatcher).value();
+        watcherPresent_ = watcherOnBus(bus);
     }
     wasPresent_ = trayPresent();
 }
@@ -136,6 +144,14 @@ void QtTrayArea::show(Entry& entry, Kind kind) {
         return;
     }
     if (kind != Kind::XEmbed) {
+        return;
+    }
+    // A panel may take the XEmbed selection and the watcher's name at once, the watcher's signal
+    // still on its way. Qt settles its tray kind at the first QSystemTrayIcon for the whole run,
+    // and with a watcher there it would register a StatusNotifier item of its own beside ours.
+    if (watcherOnBus(QDBusConnection::sessionBus())) {
+        watcherPresent_ = true;
+        show(entry, Kind::StatusNotifier);
         return;
     }
     entry.xembed = std::make_unique<QSystemTrayIcon>(iconFor(entry.record.hIcon));
