@@ -149,9 +149,9 @@ void QtTrayArea::show(Entry& entry, Kind kind) {
     // A panel may take the XEmbed selection and the watcher's name at once, the watcher's signal
     // still on its way. Qt settles its tray kind at the first QSystemTrayIcon for the whole run,
     // and with a watcher there it would register a StatusNotifier item of its own beside ours.
+    // The bus sent that signal before this answer: its handler shows the item, once.
     if (watcherOnBus(QDBusConnection::sessionBus())) {
-        watcherPresent_ = true;
-        show(entry, Kind::StatusNotifier);
+        entry.shownOn = Kind::None;
         return;
     }
     entry.xembed = std::make_unique<QSystemTrayIcon>(iconFor(entry.record.hIcon));
