@@ -14,10 +14,12 @@ for sig in TERM INT HUP; do
     e2e_seed_store "${seeded[@]}"
     e2e_start_program
     e2e_wait_docked
+    # The icon is added before the store is read: idle, the program has read it.
+    e2e_wait_program_idle
     if [[ $sig == HUP ]]; then
         e2e_open_menu
     fi
-    # The program loaded the store when it docked; removing the file shows
+    # The program has loaded the store; removing the file shows
     # whether the signal makes it write the bookmarks back.
     rm -f "$E2E_STORE"
     e2e_signal_program "$sig"

@@ -17,8 +17,9 @@ folder=$(dirname "$E2E_STORE")
 order() {
     local line tmp= dir= fd
     while IFS= read -r line; do
-        line=${line#* }
-        line=${line# }
+        # strace pads the pid column to its width: all the spaces after it go.
+        line=${line#*[0-9] }
+        line=${line#"${line%%[! ]*}"}
         case $line in
             # A descriptor number is reused once closed: the latest open names it.
             openat*\"$folder\",*O_TMPFILE*) tmp=${line##*= } dir= ;;
