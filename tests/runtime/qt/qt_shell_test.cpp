@@ -34,20 +34,28 @@ QByteArray waitForFile(const QString& path) {
     return {};
 }
 
+// A shell script at PATH with BODY, executable by its owner only.
+bool writeOpener(const QString& path, const QString& body) {
+    QFile script(path);
+    if (!script.open(QIODevice::WriteOnly) ||
+        script.write(QStringLiteral("#!/bin/sh\n").append(body).toUtf8()) < 0) {
+        return false;
+    }
+    script.close();
+    return script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                 QFileDevice::ExeOwner);
+}
+
 TEST(QtShell, TheOpenerGetsTheTextAsItsOneUnchangedArgument) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString opener = dir.filePath(QStringLiteral("opener"));
     const QString record = dir.filePath(QStringLiteral("record"));
     const QString marker = dir.filePath(QStringLiteral("executed"));
-    QFile script(opener);
-    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write(QStringLiteral("#!/bin/sh\n{ printf '%s\\n' \"$#\"; printf '[%s]\\n' \"$@\"; "
-                                "echo END; } > '%1.tmp' && mv '%1.tmp' '%1'\n")
-                     .arg(record)
-                     .toUtf8());
-    script.close();
-    script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    ASSERT_TRUE(
+        writeOpener(opener, QStringLiteral("{ printf '%s\\n' \"$#\"; printf '[%s]\\n' \"$@\"; "
+                                           "echo END; } > '%1.tmp' && mv '%1.tmp' '%1'\n")
+                                .arg(record)));
 
     const std::string tricky = "$(touch " + marker.toStdString() + "); `id` 'q' \"d\" & -x 日本";
     QtShell shell(opener);
@@ -66,14 +74,10 @@ TEST(QtShell, TheOpenersSessionHoldsWhatItStartedForThatTextOnly) {
     ASSERT_TRUE(dir.isValid());
     const QString opener = dir.filePath(QStringLiteral("opener"));
     const QString record = dir.filePath(QStringLiteral("record"));
-    QFile script(opener);
-    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write(QStringLiteral("#!/bin/sh\n( sleep 60 </dev/null >/dev/null 2>&1 & echo $! "
-                                "> '%1.tmp' ); printf 'END\\n' >> '%1.tmp'; mv '%1.tmp' '%1'\n")
-                     .arg(record)
-                     .toUtf8());
-    script.close();
-    script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    ASSERT_TRUE(writeOpener(
+        opener, QStringLiteral("( sleep 60 </dev/null >/dev/null 2>&1 & echo $! "
+                               "> '%1.tmp' ); printf 'END\\n' >> '%1.tmp'; mv '%1.tmp' '%1'\n")
+                    .arg(record)));
 
     posix::OpenerSessions sessions;
     QtShell shell(opener, &sessions);
@@ -111,13 +115,8 @@ TEST(QtShell, OpenersThatHangHoldABoundedNumberOfDescriptorsAndAreAllReaped) {
     ASSERT_TRUE(dir.isValid());
     const QString opener = dir.filePath(QStringLiteral("opener"));
     const QString release = dir.filePath(QStringLiteral("release"));
-    QFile script(opener);
-    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write(QStringLiteral("#!/bin/sh\nwhile [ ! -e '%1' ]; do sleep 0.05; done\n")
-                     .arg(release)
-                     .toUtf8());
-    script.close();
-    script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    ASSERT_TRUE(writeOpener(
+        opener, QStringLiteral("while [ ! -e '%1' ]; do sleep 0.05; done\n").arg(release)));
 
     // No child of an earlier test may count as ours.
     QElapsedTimer earlier;

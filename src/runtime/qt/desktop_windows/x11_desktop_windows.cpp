@@ -172,8 +172,8 @@ class X11DesktopWindows::Display {
     // and lets the parent end (rox-filer).
     std::vector<pid_t> processesOf(xcb_window_t window) {
         const auto netPidCookie = xcb_ewmh_get_wm_pid(&ewmh_, window);
-        const xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
-        const auto idsCookie = resourceIds_ ? xcb_res_query_client_ids(connection_, 1, &spec)
+        const xcb_res_client_id_spec_t wanted{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+        const auto idsCookie = resourceIds_ ? xcb_res_query_client_ids(connection_, 1, &wanted)
                                             : xcb_res_query_client_ids_cookie_t{};
         std::vector<pid_t> pids;
         std::uint32_t netPid = 0;
@@ -281,13 +281,14 @@ bool X11DesktopWindows::closeFolderWindow(const FolderWindow& folder) {
         return false;
     }
     const auto byOpener = [&](const Shown& shown) {
-        if (openers_ == nullptr || !namesFolder(shown, folder)) {
+        const bool existed = listed(windowsAtOpen_, shown.window);
+        // Its processes cost a round trip: asked only of a window the rule could still take.
+        if (openers_ == nullptr || existed || !namesFolder(shown, folder)) {
             return false;
         }
         const std::vector<pid_t> pids = x11->processesOf(shown.window);
         const bool inSession = std::any_of(
             pids.begin(), pids.end(), [&](pid_t pid) { return openers_->holds(folder.path, pid); });
-        const bool existed = listed(windowsAtOpen_, shown.window);
         const auto shows = [&](const std::optional<std::string>& title) {
             return title && openerWindowShowsFolder(*title, inSession, existed, folder);
         };
