@@ -3,6 +3,7 @@
 
 #include <gmock/gmock.h>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QElapsedTimer>
@@ -10,6 +11,7 @@
 #include <QLocalSocket>
 #include <QTemporaryDir>
 #include <atomic>
+#include <csignal>
 #include <cstring>
 #include <mutex>
 #include <thread>
@@ -174,6 +176,34 @@ class ScriptedSocket {
     std::thread thread_;
 };
 
+// A child that leads a session of its own until the test ends. The test's own session will not
+// do: run outside any session (a container's init) it reads as 0.
+class SessionLeader {
+  public:
+    SessionLeader() : pid_(::fork()) {
+        if (pid_ == 0) {
+            ::setsid();
+            ::pause();
+            ::_exit(0);
+        }
+        while (pid_ > 0 && ::getsid(pid_) != pid_) {
+            std::this_thread::yield();
+        }
+    }
+    ~SessionLeader() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    SessionLeader(const SessionLeader&) = delete;
+    SessionLeader& operator=(const SessionLeader&) = delete;
+    pid_t pid() const { return pid_; }
+
+  private:
+    pid_t pid_;
+};
+
 TEST(SwayIpcWindows, ClosesEachWindowByItsIdAndGivesUpQuietlyOnAnythingElse) {
     using namespace std::chrono_literals;
     {
@@ -206,11 +236,12 @@ TEST(SwayIpcWindows, ClosesEachWindowByItsIdAndGivesUpQuietlyOnAnythingElse) {
                                 i3ipc::encodeMessage(i3ipc::kRunCommand, "[con_id=11] kill")));
     }
     {
-        // Outside the table: only the new window of a process in the folder opener's session (this
-        // test's own) whose title names the folder.
-        const QByteArray own = QByteArray::number(::getpid());
+        // Outside the table: only the new window of a process in the folder opener's session (a
+        // child in a session of its own, as the opener is) whose title names the folder.
+        const SessionLeader opener;
+        const QByteArray own = QByteArray::number(opener.pid());
         posix::OpenerSessions openers;
-        openers.add("/opt/Quorvel/taro", ::getsid(0));
+        openers.add("/opt/Quorvel/taro", opener.pid());
         const QByteArray before = R"({"id":3,"type":"workspace","nodes":[
             {"id":21,"type":"con","name":"Xfe - /opt/Quorvel/taro","app_id":"xfe","pid":)" +
                                   own + R"(,"nodes":[]}]})";
