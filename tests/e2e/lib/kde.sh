@@ -14,9 +14,11 @@ hosts__kwin_xvfb_ready() { [[ -s $E2E_TMP/kwin-display ]] && HOSTS_KWIN_X=:$(cat
 # capability a container may not grant), then the activity manager and kded that plasmashell
 # needs. The pointer client (kwin_pointer.c) is allowed KWin's fake input by a desktop file.
 # Sets WAYLAND_DISPLAY, and HOSTS_XWAYLAND with HOSTS_XAUTHORITY, the X display and its
-# cookies as KWin gives them to what it starts (not exported, as for sway).
+# cookies as KWin gives them to what it starts (not exported, as for sway). HOSTS_KWIN_SCALE
+# (1 unless set) is the output's scale.
 hosts_start_kwin() {
     local base=$E2E_TMP/session proto=/usr/share/plasma-wayland-protocols/fake-input.xml
+    local scale=${HOSTS_KWIN_SCALE:-1}
     local am=/usr/share/dbus-1/services/org.kde.ActivityManager.service
     e2e_need kwin_wayland:kwin-wayland plasmashell:plasma-workspace "kded$HOSTS_KF:kded$HOSTS_KF" \
         "kbuildsycoca$HOSTS_KF:libkf${HOSTS_KF}service-bin" Xvfb:xvfb import:imagemagick \
@@ -36,8 +38,8 @@ hosts_start_kwin() {
         hosts_as_user_write "$XDG_DATA_HOME/applications/quorvel-e2e-pointer.desktop"
     "${HOSTS_AS[@]}" "kbuildsycoca$HOSTS_KF" >>"$E2E_TMP/kbuildsycoca.log" 2>&1 ||
         e2e_fail "kbuildsycoca$HOSTS_KF failed"
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >"$E2E_TMP/kwin-xvfb.log" 2>&1 \
-        3>"$E2E_TMP/kwin-display" &
+    Xvfb -displayfd 3 -screen 0 $((1280 * scale))x$((800 * scale))x24 -nolisten tcp \
+        >"$E2E_TMP/kwin-xvfb.log" 2>&1 3>"$E2E_TMP/kwin-display" &
     e2e__track "$!" Xvfb
     e2e_poll "$E2E_TIMEOUT_MS" hosts__kwin_xvfb_ready || e2e_fail "Xvfb for KWin did not start"
     printf '#!/bin/sh\nprintf "%%s\\n%%s\\n" "$DISPLAY" "$XAUTHORITY" >"$XDG_RUNTIME_DIR/x-display"\n' |
@@ -45,8 +47,8 @@ hosts_start_kwin() {
     chmod 0755 "$base/x-display.sh"
     # KWin 6 no longer finds the pointer's desktop file: its permission checks are off.
     hosts_spawn kwin env KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 "$base/kwin_wayland" \
-        --x11-display "$HOSTS_KWIN_X" --width 1280 --height 800 --socket wayland-kde --xwayland \
-        --no-lockscreen "$base/x-display.sh"
+        --x11-display "$HOSTS_KWIN_X" --width 1280 --height 800 --scale "$scale" \
+        --socket wayland-kde --xwayland --no-lockscreen "$base/x-display.sh"
     e2e_poll 20000 hosts_busctl status org.kde.KWin >/dev/null 2>&1 ||
         e2e_fail "kwin_wayland did not come up: $(tail -n 20 "$E2E_TMP/kwin.log")"
     export WAYLAND_DISPLAY=wayland-kde
