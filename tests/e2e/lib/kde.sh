@@ -15,7 +15,7 @@ hosts__kwin_xvfb_ready() { [[ -s $E2E_TMP/kwin-display ]] && HOSTS_KWIN_X=:$(cat
 # needs. The pointer client (kwin_pointer.c) is allowed KWin's fake input by a desktop file.
 # Sets WAYLAND_DISPLAY, and HOSTS_XWAYLAND with HOSTS_XAUTHORITY, the X display and its
 # cookies as KWin gives them to what it starts (not exported, as for sway). HOSTS_KWIN_SCALE
-# (1 unless set) is the output's scale.
+# (1 unless set) is the output's scale; KWin 6 draws the larger output at scale 1 all the same.
 hosts_start_kwin() {
     local base=$E2E_TMP/session proto=/usr/share/plasma-wayland-protocols/fake-input.xml
     local scale=${HOSTS_KWIN_SCALE:-1}
