@@ -47,7 +47,7 @@ hosts_start_kwin() {
     chmod 0755 "$base/x-display.sh"
     # KWin 6 no longer finds the pointer's desktop file: its permission checks are off.
     hosts_spawn kwin env KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 "$base/kwin_wayland" \
-        --x11-display "$HOSTS_KWIN_X" --width 1280 --height 800 --scale "$scale" \
+        --x11-display "$HOSTS_KWIN_X" --width 1280 --height 800 ${HOSTS_KWIN_SCALE:+--scale "$scale"} \
         --socket wayland-kde --xwayland --no-lockscreen "$base/x-display.sh"
     e2e_poll 20000 hosts_busctl status org.kde.KWin >/dev/null 2>&1 ||
         e2e_fail "kwin_wayland did not come up: $(tail -n 20 "$E2E_TMP/kwin.log")"
